@@ -1,0 +1,6 @@
+// The one header through which the library reaches its platform: Win32 (or the headless
+// platform's implementation of the same subset) and the application framework.
+#pragma once
+
+#include "platform/framework/afx.h"
+#include "platform/framework/win32_api.h"

@@ -1,0 +1,70 @@
+#include "platform/headless/builtin_modules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/headless/object_table.h"
+
+namespace veneer::headless {
+namespace {
+
+struct Module {
+  std::map<std::string, FARPROC> entries;  // entry names are case-sensitive, as on Win32
+};
+
+std::string fold(const char* name) {
+  std::string s(name ? name : "");
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (s.find('.') == std::string::npos) s += ".dll";
+  return s;
+}
+
+// The module handle is the address of the module's record: unique, stable and never a real
+// shared object's base.
+std::map<std::string, std::unique_ptr<Module>>& modules() {
+  static auto* m = new std::map<std::string, std::unique_ptr<Module>>;
+  return *m;
+}
+
+}  // namespace
+
+void register_builtin_entry(const char* module, const char* name, FARPROC entry) {
+  std::lock_guard lock(platform_lock());
+  auto& slot = modules()[fold(module)];
+  if (!slot) slot = std::make_unique<Module>();
+  slot->entries[name] = entry;
+}
+
+bool remove_builtin_entry(const char* module, const char* name) {
+  std::lock_guard lock(platform_lock());
+  auto it = modules().find(fold(module));
+  return it != modules().end() && it->second->entries.erase(name) == 1;
+}
+
+HMODULE builtin_module_handle(const char* module) {
+  std::lock_guard lock(platform_lock());
+  auto it = modules().find(fold(module));
+  return it == modules().end() ? nullptr : reinterpret_cast<HMODULE>(it->second.get());
+}
+
+bool is_builtin_module(HMODULE module) {
+  std::lock_guard lock(platform_lock());
+  for (auto& [name, m] : modules())
+    if (reinterpret_cast<HMODULE>(m.get()) == module) return true;
+  return false;
+}
+
+FARPROC builtin_entry(HMODULE module, const char* name) {
+  std::lock_guard lock(platform_lock());
+  for (auto& [module_name, m] : modules()) {
+    if (reinterpret_cast<HMODULE>(m.get()) != module) continue;
+    auto it = m->entries.find(name ? name : "");
+    return it == m->entries.end() ? nullptr : it->second;
+  }
+  return nullptr;
+}
+
+}  // namespace veneer::headless

@@ -1,0 +1,19 @@
+// System modules of the headless platform ("user32.dll", ...) exist only as tables of entry
+// points, so that a program can look an entry up by name as it would on Win32.
+#pragma once
+
+#include "platform/headless/types.h"
+
+namespace veneer::headless {
+
+// Adds (or replaces) an entry point of a built-in module; the module comes into being with
+// its first entry. Names compare without regard to case, as Win32 module names do.
+void register_builtin_entry(const char* module, const char* name, FARPROC entry);
+// Removes an entry point, to play an older platform that lacks it; false if it was not there.
+bool remove_builtin_entry(const char* module, const char* name);
+
+HMODULE builtin_module_handle(const char* module);
+bool is_builtin_module(HMODULE module);
+FARPROC builtin_entry(HMODULE module, const char* name);
+
+}  // namespace veneer::headless
