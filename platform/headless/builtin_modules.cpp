@@ -13,6 +13,7 @@ namespace {
 
 struct Module {
   std::map<std::string, FARPROC> entries;  // entry names are case-sensitive, as on Win32
+  std::map<std::string, FARPROC> removed;  // taken away by a test, to be restored
 };
 
 std::string fold(const char* name) {
@@ -41,8 +42,29 @@ void register_builtin_entry(const char* module, const char* name, FARPROC entry)
 bool remove_builtin_entry(const char* module, const char* name) {
   std::lock_guard lock(platform_lock());
   auto it = modules().find(fold(module));
-  return it != modules().end() && it->second->entries.erase(name) == 1;
+  if (it == modules().end()) return false;
+  auto entry = it->second->entries.find(name);
+  if (entry == it->second->entries.end()) return false;
+  it->second->removed[name] = entry->second;
+  it->second->entries.erase(entry);
+  return true;
 }
+
+bool restore_builtin_entry(const char* module, const char* name) {
+  std::lock_guard lock(platform_lock());
+  auto it = modules().find(fold(module));
+  if (it == modules().end()) return false;
+  auto entry = it->second->removed.find(name);
+  if (entry == it->second->removed.end()) return false;
+  it->second->entries[name] = entry->second;
+  it->second->removed.erase(entry);
+  return true;
+}
+
+namespace testing {
+bool remove_entry_point(const char* module, const char* name) { return remove_builtin_entry(module, name); }
+bool restore_entry_point(const char* module, const char* name) { return restore_builtin_entry(module, name); }
+}  // namespace testing
 
 HMODULE builtin_module_handle(const char* module) {
   std::lock_guard lock(platform_lock());

@@ -11,6 +11,7 @@ namespace veneer::headless {
 void register_builtin_entry(const char* module, const char* name, FARPROC entry);
 // Removes an entry point, to play an older platform that lacks it; false if it was not there.
 bool remove_builtin_entry(const char* module, const char* name);
+bool restore_builtin_entry(const char* module, const char* name);
 
 HMODULE builtin_module_handle(const char* module);
 bool is_builtin_module(HMODULE module);

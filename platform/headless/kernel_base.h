@@ -62,6 +62,12 @@ HEADLESS_API BOOL WINAPI HeadlessRunModuleEntry(HMODULE self, HEADLESS_MODULE_EN
 // The module handle of the shared object that contains the given address.
 HEADLESS_API HMODULE WINAPI HeadlessModuleFromAddress(const void* address);
 
+// Closes a kernel handle (a file, a process); the current-process pseudo-handle closes
+// without effect.
+HEADLESS_API BOOL WINAPI CloseHandle(HANDLE object);
+// The path of the module's file (the program's for a null module), as the host names it.
+HEADLESS_API DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size);
+
 HEADLESS_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 HEADLESS_API HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
 HEADLESS_API LPVOID WINAPI GlobalLock(HGLOBAL memory);

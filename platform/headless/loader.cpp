@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <link.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -151,6 +152,46 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
   }
   dlclose(handle);
   return TRUE;
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size) {
+  ObjectQuery q;
+  if (module) {
+    q.address = module;
+  } else {
+    q.main_program = true;
+  }
+  ObjectQuery found = query(q);
+  std::string path = found.path;
+  if (!module || path.empty()) {
+    // The program's own object has no name in the loader's list; the kernel knows it.
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) {
+      SetLastError(ERROR_MOD_NOT_FOUND);
+      return 0;
+    }
+    path.assign(buffer, static_cast<std::size_t>(n));
+  }
+  if (module && found.base != reinterpret_cast<std::uintptr_t>(module)) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
+  if (!file_name || size == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  // As on current Windows: a name that does not fit is cut, terminated, and the full size
+  // is returned with ERROR_INSUFFICIENT_BUFFER.
+  if (path.size() >= size) {
+    std::memcpy(file_name, path.data(), size - 1);
+    file_name[size - 1] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(file_name, path.c_str(), path.size() + 1);
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(path.size());
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name) {

@@ -46,4 +46,23 @@ struct LiveCounts {
 };
 HEADLESS_API LiveCounts live_counts();
 
+// ---- GDI
+
+
+// ---- Desktop: windows, foreground, z-order, flashing, caption animation, work area
+
+
+// ---- Processes, remote memory and the working set
+
+
+// ---- Files and the clipboard
+
+
+// ---- Built-in modules
+
+// Removes an entry point from a built-in module ("user32.dll", ...) to play an older
+// platform that lacks it; restore_entry_point puts it back. False if it was not there.
+HEADLESS_API bool remove_entry_point(const char* module, const char* name);
+HEADLESS_API bool restore_entry_point(const char* module, const char* name);
+
 }  // namespace veneer::headless::testing
