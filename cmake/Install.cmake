@@ -1,0 +1,43 @@
+# Installation: headers, the shared libraries, a CMake package (find_package(Veneer) gives
+# Veneer::veneer and Veneer::framework) with a version file, and pkg-config files.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(VENEER_INSTALL_INCLUDE ${CMAKE_INSTALL_INCLUDEDIR})
+set(VENEER_INSTALL_CMAKE ${CMAKE_INSTALL_LIBDIR}/cmake/Veneer)
+
+install(FILES include/veneer/veneer.h DESTINATION ${VENEER_INSTALL_INCLUDE}/veneer)
+file(GLOB _framework_headers ${CMAKE_SOURCE_DIR}/platform/framework/*.h)
+install(FILES ${_framework_headers} DESTINATION ${VENEER_INSTALL_INCLUDE}/veneer/platform/framework)
+set(_targets veneer veneer_framework)
+if(VENEER_HEADLESS)
+  file(GLOB _headless_headers ${CMAKE_SOURCE_DIR}/platform/headless/*.h)
+  install(FILES ${_headless_headers} DESTINATION ${VENEER_INSTALL_INCLUDE}/veneer/platform/headless)
+  list(APPEND _targets veneer_headless)
+endif()
+
+install(TARGETS ${_targets} EXPORT VeneerTargets
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(EXPORT VeneerTargets NAMESPACE Veneer:: DESTINATION ${VENEER_INSTALL_CMAKE})
+
+configure_package_config_file(cmake/VeneerConfig.cmake.in ${CMAKE_BINARY_DIR}/VeneerConfig.cmake
+                              INSTALL_DESTINATION ${VENEER_INSTALL_CMAKE})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/VeneerConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/VeneerConfig.cmake ${CMAKE_BINARY_DIR}/VeneerConfigVersion.cmake
+        DESTINATION ${VENEER_INSTALL_CMAKE})
+
+if(VENEER_HEADLESS)
+  set(VENEER_PC_FRAMEWORK_REQUIRES "veneer-headless")
+else()
+  set(VENEER_PC_FRAMEWORK_REQUIRES "")
+  set(VENEER_PC_SYSTEM_LIBS "-luser32 -lgdi32 -lmsimg32 -lpsapi")
+endif()
+foreach(pc veneer veneer-framework veneer-headless)
+  if(pc STREQUAL "veneer-headless" AND NOT VENEER_HEADLESS)
+    continue()
+  endif()
+  configure_file(cmake/pkgconfig/${pc}.pc.in ${CMAKE_BINARY_DIR}/pkgconfig/${pc}.pc @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()
