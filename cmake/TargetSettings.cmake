@@ -11,3 +11,11 @@ endfunction()
 function(veneer_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
 endfunction()
+
+# Shared libraries must resolve every symbol at link time. Clang's sanitizer runtimes live in
+# the executables only, so fuzzing builds leave the check out.
+function(veneer_no_undefined target)
+  if(NOT VENEER_FUZZ)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
+endfunction()

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the three builds (native on the headless platform,
-# Windows 32-bit and 64-bit with mingw-w64) and runs every test: natively, and the Windows
-# builds under Wine. Exits non-zero when any build or any test fails.
+# Installs what is missing, then builds and tests everything:
+#   native  - the headless platform (this host)
+#   asan    - the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   win64   - Windows 64-bit (mingw-w64), tests under Wine
+#   win32   - Windows 32-bit (mingw-w64), tests under Wine
+#   fuzz    - the libFuzzer targets, each run for a bounded time
+# Exits non-zero when any build or any test fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,20 +14,38 @@ bash scripts/setup.sh || exit 1
 jobs=$(nproc)
 status=0
 summary=()
-for preset in native win64 win32; do
-  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j"$jobs"; then
-    summary+=("$preset: build FAILED")
-    status=1
+passed=0
+failed=0
+
+record() {  # leg, ok?
+  if [ "$2" = 0 ]; then
+    summary+=("$1: passed"); passed=$((passed + 1))
+  else
+    summary+=("$1: FAILED"); failed=$((failed + 1)); status=1
+  fi
+}
+
+build() {
+  cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j"$jobs"
+}
+
+for preset in native asan win64 win32; do
+  if ! build "$preset"; then
+    record "$preset build" 1
     continue
   fi
-  if ctest --preset "$preset" -j"$jobs" --timeout 1500; then
-    summary+=("$preset: all tests passed")
-  else
-    summary+=("$preset: tests FAILED")
-    status=1
-  fi
+  ctest --preset "$preset" -j"$jobs" --timeout 1500
+  record "$preset tests" $?
 done
+
+if build fuzz; then
+  bash scripts/run-fuzzers.sh "${VENEER_FUZZ_SECONDS:-15}"
+  record "fuzzing" $?
+else
+  record "fuzz build" 1
+fi
 
 echo
 printf '%s\n' "${summary[@]}"
+echo "legs: $passed passed, $failed failed"
 exit $status

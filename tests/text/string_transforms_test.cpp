@@ -29,7 +29,7 @@ std::string url_decode(const std::string& in) {
   for (std::size_t i = 0; i < in.size(); ++i) {
     if (in[i] == '+') {
       out.push_back(' ');
-    } else if (in[i] == '%' && i + 2 < in.size() + 0 && i + 2 <= in.size() - 1) {
+    } else if (in[i] == '%' && i + 2 < in.size()) {
       out.push_back(static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16)));
       i += 2;
     } else {
