@@ -1,0 +1,33 @@
+// The demo's skin, built in code: strips for the frame and sprites for the caption buttons,
+// in 24-bit bitmaps whose key-coloured (RGB(255, 0, 255)) pixels are transparent.
+#pragma once
+
+#include "include/veneer/veneer.h"
+#include "platform/framework/afx_gdi.h"
+
+namespace demo {
+
+constexpr COLORREF kKey = RGB(255, 0, 255);
+
+// Where each strip lies in the atlas.
+struct StripLayout {
+  int x, y, width, height, cap;
+};
+constexpr StripLayout kTitleStrip{0, 0, 40, 30, 8};   // horizontal, rounded top corners
+constexpr StripLayout kBottomStrip{0, 30, 40, 8, 8};  // horizontal, rounded bottom corners
+constexpr StripLayout kSideStrip{40, 0, 4, 30, 0};    // vertical, default caps
+constexpr int kButtonSize = 16;
+constexpr int kBadgeSize = 7;
+
+struct Skin {
+  CBitmap atlas;
+  CBitmap close_button;
+  CBitmap maximize_button;
+  CBitmap minimize_button;
+  CBitmap badge;
+};
+
+// Fills the skin's bitmaps; false when the platform could not make them.
+bool build_skin(Skin& skin);
+
+}  // namespace demo
