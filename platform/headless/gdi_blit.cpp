@@ -162,10 +162,10 @@ bool run(const Blit& b) {
   const bool use_src = rop_uses_source(index);
   const bool use_pat = rop_uses_pattern(index);
 
-  // Without a brush nothing that needs a pattern is drawn, and a blit without a source is a
-  // pattern blit, which a null brush turns off altogether (as Win32 does).
+  // Without a brush an operation that needs a pattern draws nothing (as Win32 does for
+  // pattern blits).
   const BrushObject* brush = selected_brush(dc);
-  if (!brush && (use_pat || !use_src)) return true;
+  if (!brush && use_pat) return true;
 
   RECT clip = drawable_rect(dc);
   long long x = b.x + dc.origin.x, y = b.y + dc.origin.y;

@@ -54,7 +54,7 @@ bool destroy_context(HDC handle) {
   std::lock_guard lock(platform_lock());
   DeviceContext* dc = find_context(handle);
   if (!dc) return false;
-  if (auto* b = find<BitmapObject>(dc->bitmap); b && b->selected_into == handle) b->selected_into = nullptr;
+  release_bitmap(*dc, handle);
   HGDIOBJ held[] = {dc->pen, dc->brush, dc->font};
   dc->surface.reset();
   erase_object(handle, ObjectKind::DeviceContext);
@@ -206,10 +206,9 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
       if (c->type != ContextType::Memory) return nullptr;
       if (c->bitmap == object) return object;
       // A bitmap lives in one memory context at a time (the stock default bitmap excepted).
-      if (!b->permanent && b->selected_into && b->selected_into != dc) return nullptr;
+      if (b->delete_pending || (!b->permanent && b->selected_into && b->selected_into != dc)) return nullptr;
       HGDIOBJ old = c->bitmap;
-      if (auto* previous = find<BitmapObject>(c->bitmap); previous && previous->selected_into == dc)
-        previous->selected_into = nullptr;
+      release_bitmap(*c, dc);
       if (!b->permanent) b->selected_into = dc;
       c->bitmap = static_cast<HBITMAP>(object);
       c->surface = b->surface;

@@ -197,6 +197,13 @@ void release_selection(HGDIOBJ handle) {
   if (s->selections == 0 && s->delete_pending) erase_object(handle, o->kind);
 }
 
+void release_bitmap(DeviceContext& dc, HDC handle) {
+  BitmapObject* b = find<BitmapObject>(dc.bitmap);
+  if (!b || b->selected_into != handle) return;
+  b->selected_into = nullptr;
+  if (b->delete_pending) erase_object(dc.bitmap, ObjectKind::Bitmap);
+}
+
 void add_selection(HGDIOBJ handle) {
   Object* o = find_any_object(handle);
   if (!o || o->permanent) return;
@@ -245,6 +252,7 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {
   switch (o->kind) {
     case ObjectKind::Bitmap: {
       auto* b = static_cast<BitmapObject*>(o);
+      if (b->delete_pending) return 0;  // already deleted for every purpose but its context's
       if (!buffer) return sizeof(BITMAP);
       if (b->dib_section && size >= static_cast<int>(sizeof(DIBSECTION))) {
         DIBSECTION ds{};
@@ -288,10 +296,15 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
   if (!o) return FALSE;
   if (o->permanent) return TRUE;  // stock objects stay; Win32 reports success
   switch (o->kind) {
-    case ObjectKind::Bitmap:
-      // A selected bitmap's handle goes at once (as in Wine); its context keeps the pixels
-      // it draws into until another bitmap is selected or the context is deleted.
+    case ObjectKind::Bitmap: {
+      // A selected bitmap stays until its context lets it go, as Win32 (Wine) keeps it.
+      auto* b = static_cast<BitmapObject*>(o);
+      if (b->selected_into) {
+        b->delete_pending = true;
+        return TRUE;
+      }
       return erase_object(object, ObjectKind::Bitmap);
+    }
     case ObjectKind::Pen:
     case ObjectKind::Brush:
     case ObjectKind::Font: {

@@ -69,6 +69,7 @@ struct BitmapObject : Object {
   bool dib_section = false;
   BITMAPINFOHEADER dib_header{};  // of a DIB section: as created (the sign of the height kept)
   HDC selected_into = nullptr;    // the memory context holding it; a bitmap is in one at most
+  bool delete_pending = false;    // deleted while selected: goes when its context lets it go
 };
 
 struct PenObject : SelectableObject {
@@ -107,8 +108,7 @@ struct DeviceContext : Object {
   ContextType type = ContextType::Memory;
   HWND window = nullptr;  // of a window context
 
-  // The surface drawn into: a memory context's selected bitmap (`bitmap`; its surface stays
-  // reachable here even if the bitmap's handle is deleted while selected), the screen, or the
+  // The surface drawn into: a memory context's selected bitmap (`bitmap`), the screen, or the
   // surface the window manager gives a window's context.
   HBITMAP bitmap = nullptr;
   std::shared_ptr<Surface> surface;
@@ -167,6 +167,8 @@ HBITMAP default_bitmap();
 // whose deletion was asked for deletes it.
 void add_selection(HGDIOBJ object);
 void release_selection(HGDIOBJ object);
+// A memory context lets its bitmap go (completing a deletion that waited for it).
+void release_bitmap(DeviceContext& dc, HDC handle);
 
 // The selected pen and brush (null pen or brush: nothing to draw).
 const PenObject* selected_pen(const DeviceContext& dc);
