@@ -135,15 +135,16 @@ TEST(GdiRegion, CreatedFromRectanglesInAnyOrder) {
   EXPECT_NO_LEAKS(guard);
 }
 
+// Headless only: Wine reads rectangles past the size it is given, where the headless GDI
+// refuses them. (Compiled out on Windows rather than skipped: GTEST_SKIP crashes the 32-bit
+// test program under Wine here.)
+#ifndef _WIN32
 TEST(GdiRegion, RectanglesBeyondTheGivenSizeAreRefused) {
-#ifdef _WIN32
-  GTEST_SKIP() << "Wine reads rectangles past the size it is given; the headless GDI refuses them";
-#else
   std::vector<char> buf(sizeof(RGNDATAHEADER) + 3 * sizeof(RECT));
   auto* data = reinterpret_cast<RGNDATA*>(buf.data());
   data->rdh = {sizeof(RGNDATAHEADER), RDH_RECTANGLES, 3, 0, {0, 0, 0, 0}};
   EXPECT_EQ(ExtCreateRegion(nullptr, sizeof(RGNDATAHEADER) + sizeof(RECT), data), nullptr);
-#endif
 }
+#endif
 
 }  // namespace
