@@ -100,6 +100,16 @@ std::vector<BYTE> bitmap_bits(HBITMAP bitmap) {
   return bits;
 }
 
+std::vector<BYTE> pixel_bits(HBITMAP bitmap) {
+  const BITMAP record = bitmap_record(bitmap);
+  std::vector<BYTE> bits = bitmap_bits(bitmap);
+  const int row = ddb_row_bytes(record.bmWidth, record.bmBitsPixel);
+  const int used = record.bmWidth * record.bmBitsPixel;  // bits of a row that hold pixels
+  for (int y = 0; y < record.bmHeight; ++y)
+    for (int bit = used; bit < row * 8; ++bit) bits[static_cast<std::size_t>(y) * row + bit / 8] &= ~(0x80 >> (bit % 8));
+  return bits;
+}
+
 std::vector<COLORREF> bitmap_colours(HBITMAP bitmap) {
   const BITMAP record = bitmap_record(bitmap);
   HDC dc = CreateCompatibleDC(nullptr);

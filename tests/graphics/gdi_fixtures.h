@@ -47,7 +47,7 @@ class Canvas {
 
 // A 32-bit DIB section wrapped in a CBitmap, filled by colour_of(x, y).
 void make_dib32(CBitmap& bitmap, int width, int height, const std::function<COLORREF(int, int)>& colour_of);
-// A DIB section of the given depth (24 or 32) with raw, row-padded bits of its own.
+// A DIB section of the given depth (16, 24 or 32) filled with random bytes.
 void make_dib(CBitmap& bitmap, int width, int height, int bits_per_pixel);
 // A device-dependent bitmap of the given depth from CreateBitmap, filled with raw bytes in
 // GetBitmapBits' layout (rows padded to 2 bytes).
@@ -56,6 +56,8 @@ void make_ddb(CBitmap& bitmap, int width, int height, int bits_per_pixel, const 
 int ddb_row_bytes(int width, int bits_per_pixel);
 // The bits of a bitmap as GetBitmapBits delivers them.
 std::vector<BYTE> bitmap_bits(HBITMAP bitmap);
+// The same with the row padding cleared: only what belongs to pixels.
+std::vector<BYTE> pixel_bits(HBITMAP bitmap);
 BITMAP bitmap_record(HBITMAP bitmap);
 // The colour of each pixel of any bitmap, read with GetPixel (the platform's own reading).
 std::vector<COLORREF> bitmap_colours(HBITMAP bitmap);
