@@ -12,14 +12,28 @@ using veneer::graphics::ScopedSelection;
 
 namespace {
 
-// BT.601 luma with each term truncated on its own: floor(0.114 b) + floor(0.587 g) +
-// floor(0.299 r), at most 29 + 149 + 76 = 254. In integers each term is floor(k * c /
-// 1000); that is the same as truncating the double product, because for c in 0..255 no
-// product k * c / 1000 with k = 114, 587, 299 is an integer other than 0, so each lies at
-// least 1/1000 away from the next integer, far beyond the error of the double constant and
-// product.
-inline BYTE gray_of(unsigned blue, unsigned green, unsigned red) {
-  return static_cast<BYTE>(blue * 114 / 1000 + green * 587 / 1000 + red * 299 / 1000);
+// BT.601 luma with each term truncated on its own: y = floor(0.114 b) + floor(0.587 g) +
+// floor(0.299 r), at most 29 + 149 + 76 = 254. The three terms are looked up in tables
+// made at compile time from the same double products, so every colour converts exactly as
+// the double formula says, for a fraction of its cost per pixel.
+struct GrayTerms {
+  BYTE blue[256], green[256], red[256];
+};
+
+constexpr GrayTerms make_gray_terms() {
+  GrayTerms t{};
+  for (int v = 0; v < 256; ++v) {
+    t.blue[v] = static_cast<BYTE>(static_cast<int>(v * 0.114));
+    t.green[v] = static_cast<BYTE>(static_cast<int>(v * 0.587));
+    t.red[v] = static_cast<BYTE>(static_cast<int>(v * 0.299));
+  }
+  return t;
+}
+
+constexpr GrayTerms kGrayTerms = make_gray_terms();
+
+inline BYTE gray_of(BYTE blue, BYTE green, BYTE red) {
+  return static_cast<BYTE>(kGrayTerms.blue[blue] + kGrayTerms.green[green] + kGrayTerms.red[red]);
 }
 
 void gray_row_24(BYTE* p, int width) {

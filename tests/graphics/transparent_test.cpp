@@ -82,6 +82,60 @@ TEST_F(TransparentDrawing, KeyPixelsKeepTheTargetAndOthersArriveUnchanged) {
   }
 }
 
+// The mask technique as first written: a colour copy of the whole source bitmap, the block
+// masked and blackened inside it, then AND and OR onto the target.
+void whole_copy_trans(HDC target, HBITMAP source, CPoint s, const CRect& d, COLORREF key) {
+  const BITMAP record = bitmap_record(source);
+  const int w = d.right - d.left, h = d.bottom - d.top;
+  const COLORREF bk = SetBkColor(target, RGB(255, 255, 255)), text = SetTextColor(target, RGB(0, 0, 0));
+  HDC image = CreateCompatibleDC(target), src = CreateCompatibleDC(target), mask = CreateCompatibleDC(target);
+  HBITMAP mask_bitmap = CreateBitmap(w, h, 1, 1, nullptr);
+  HBITMAP copy = CreateCompatibleBitmap(target, record.bmWidth, record.bmHeight);
+  HGDIOBJ old_src = SelectObject(src, source), old_mask = SelectObject(mask, mask_bitmap),
+          old_image = SelectObject(image, copy);
+  BitBlt(image, 0, 0, record.bmWidth, record.bmHeight, src, 0, 0, SRCCOPY);
+  SetBkColor(image, key);
+  BitBlt(mask, 0, 0, w, h, image, s.x, s.y, SRCCOPY);
+  SetBkColor(image, RGB(0, 0, 0));
+  SetTextColor(image, RGB(255, 255, 255));
+  BitBlt(image, s.x, s.y, w, h, mask, 0, 0, SRCAND);
+  BitBlt(target, d.left, d.top, w, h, mask, 0, 0, SRCAND);
+  BitBlt(target, d.left, d.top, w, h, image, s.x, s.y, SRCPAINT);
+  SelectObject(mask, old_mask);
+  SelectObject(image, old_image);
+  SelectObject(src, old_src);
+  SetBkColor(target, bk);
+  SetTextColor(target, text);
+  DeleteObject(mask_bitmap);
+  DeleteObject(copy);
+  DeleteDC(src);
+  DeleteDC(mask);
+  DeleteDC(image);
+}
+
+TEST_F(TransparentDrawing, DrawsWhatTheWholeBitmapCopyDraws) {
+  // Copying only the block changes nothing in the result: same target, same pixels.
+  std::uniform_int_distribution<int> coordinate(0, 40);
+  for (int round = 0; round < 30; ++round) {
+    const int sx = coordinate(test_rng()), sy = coordinate(test_rng());
+    const int w = 1 + coordinate(test_rng()) % (60 - sx), h = 1 + coordinate(test_rng()) % (50 - sy);
+    const CPoint source(sx, sy);
+    const CRect dest(coordinate(test_rng()) - 10, coordinate(test_rng()) - 10, 0, 0);
+    const CRect block(dest.left, dest.top, dest.left + w, dest.top + h);
+    const COLORREF key = round % 3 == 0 ? RGB(0, 0, 0) : kKey;
+    const auto colours = random_skin(60, 50, 25);
+    CBitmap skin;
+    make_skin(skin, 60, colours);
+    Canvas ours(48, 48), theirs(48, 48);
+    for (Canvas* c : {&ours, &theirs})
+      for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) c->set(x, y, RGB(x * 5, 255 - y * 5, (x * y) & 255));
+    AfxDrawTransBitmap(&ours.dc(), &skin, source, block, key);
+    whole_copy_trans(theirs.dc().m_hDC, static_cast<HBITMAP>(skin.m_hObject), source, block, key);
+    ASSERT_EQ(ours.pixels(), theirs.pixels()) << "round " << round;
+  }
+}
+
 TEST_F(TransparentDrawing, AnyColourCanBeTheKeyBlackIncluded) {
   const auto colours = random_skin(24, 24, 30);
   CBitmap skin;
