@@ -33,8 +33,8 @@ constexpr std::int64_t kBandBytes = 1 << 20;
 
 // In a 32-bit DIB a pixel is blue, green, red and an unused byte: 0x00RRGGBB read as a
 // little-endian value. The unused byte is ignored.
-constexpr std::uint32_t kKeyPixel = (GetRValue(kSkinKeyColor) << 16) | (GetGValue(kSkinKeyColor) << 8) |
-                                    GetBValue(kSkinKeyColor);
+constexpr std::uint32_t kKeyPixel =
+    (GetRValue(kSkinKeyColor) << 16) | (GetGValue(kSkinKeyColor) << 8) | GetBValue(kSkinKeyColor);
 
 struct Run {
   int left, right;
@@ -154,8 +154,7 @@ bool build_region(HDC bitmap_dc, int width, int height, HRGN working) {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   CBitmap band;
-  if (!band.Attach(::CreateDIBSection(band_dc.m_hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) || !bits)
-    return false;
+  if (!band.Attach(::CreateDIBSection(band_dc.m_hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) || !bits) return false;
   ScopedSelection band_selection(band_dc.m_hDC, band.m_hObject);
   if (!band_selection) return false;
 

@@ -32,8 +32,8 @@ Slices slice_strip(bool horizontal, CPoint s, int sw, int sh, const CRect& d, in
   Slices out{};
   if (horizontal) {
     out.first = {d.left, d.top, c1, h, s.x, s.y, c1, h};
-    out.middle = {wrap32(1LL * d.left + c1), d.top,       wrap32(1LL * w - c1 - c2), h,
-                  wrap32(1LL * s.x + c1),    s.y,         wrap32(1LL * sw - c1 - c2), sh};
+    out.middle = {wrap32(1LL * d.left + c1), d.top, wrap32(1LL * w - c1 - c2),  h,
+                  wrap32(1LL * s.x + c1),    s.y,   wrap32(1LL * sw - c1 - c2), sh};
     out.second = {wrap32(1LL * d.right - c2), d.top, c2, h, wrap32(1LL * s.x + sw - c2), s.y, c2, h};
   } else {
     out.first = {d.left, d.top, w, c1, s.x, s.y, w, c1};

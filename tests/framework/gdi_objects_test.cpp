@@ -75,7 +75,8 @@ TEST_F(FrameworkGdi, TemporaryWrappersOwnNothingAndStayBounded) {
   std::set<CGdiObject*> wrappers;
   HRGN scratch[CGdiObject::kTemporarySlots + 8];
   for (HRGN& r : scratch) r = CreateRectRgn(0, 0, 1, 1);
-  for (int i = 0; i < 1000000; ++i) wrappers.insert(CGdiObject::FromHandle(scratch[i % (CGdiObject::kTemporarySlots + 8)]));
+  for (int i = 0; i < 1000000; ++i)
+    wrappers.insert(CGdiObject::FromHandle(scratch[i % (CGdiObject::kTemporarySlots + 8)]));
   EXPECT_LE(wrappers.size(), static_cast<std::size_t>(CGdiObject::kTemporarySlots));
   for (HRGN r : scratch) EXPECT_TRUE(DeleteObject(r)) << "a wrapper deleted its handle";
   EXPECT_EQ(GetObjectType(region.m_hObject), static_cast<DWORD>(OBJ_REGION));

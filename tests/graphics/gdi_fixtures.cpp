@@ -100,8 +100,7 @@ BITMAP bitmap_record(HBITMAP bitmap) {
 
 std::vector<BYTE> bitmap_bits(HBITMAP bitmap) {
   const BITMAP record = bitmap_record(bitmap);
-  std::vector<BYTE> bits(static_cast<std::size_t>(ddb_row_bytes(record.bmWidth, record.bmBitsPixel)) *
-                         record.bmHeight);
+  std::vector<BYTE> bits(static_cast<std::size_t>(ddb_row_bytes(record.bmWidth, record.bmBitsPixel)) * record.bmHeight);
   EXPECT_EQ(GetBitmapBits(bitmap, static_cast<LONG>(bits.size()), bits.data()), static_cast<LONG>(bits.size()));
   return bits;
 }
@@ -112,7 +111,8 @@ std::vector<BYTE> pixel_bits(HBITMAP bitmap) {
   const int row = ddb_row_bytes(record.bmWidth, record.bmBitsPixel);
   const int used = record.bmWidth * record.bmBitsPixel;  // bits of a row that hold pixels
   for (int y = 0; y < record.bmHeight; ++y)
-    for (int bit = used; bit < row * 8; ++bit) bits[static_cast<std::size_t>(y) * row + bit / 8] &= ~(0x80 >> (bit % 8));
+    for (int bit = used; bit < row * 8; ++bit)
+      bits[static_cast<std::size_t>(y) * row + bit / 8] &= ~(0x80 >> (bit % 8));
   return bits;
 }
 
@@ -131,8 +131,8 @@ std::vector<COLORREF> bitmap_colours(HBITMAP bitmap) {
 
 bool DcState::operator==(const DcState& o) const {
   return bitmap == o.bitmap && pen == o.pen && brush == o.brush && font == o.font && background == o.background &&
-         text == o.text && position.x == o.position.x && position.y == o.position.y &&
-         stretch_mode == o.stretch_mode && background_mode == o.background_mode;
+         text == o.text && position.x == o.position.x && position.y == o.position.y && stretch_mode == o.stretch_mode &&
+         background_mode == o.background_mode;
 }
 
 std::string DcState::describe() const {
@@ -155,6 +155,35 @@ DcState dc_state(HDC dc) {
   s.stretch_mode = GetStretchBltMode(dc);
   s.background_mode = GetBkMode(dc);
   return s;
+}
+
+void whole_copy_trans(HDC target, HBITMAP source, CPoint s, const CRect& d, COLORREF key) {
+  const BITMAP record = bitmap_record(source);
+  const int w = d.right - d.left, h = d.bottom - d.top;
+  const COLORREF bk = SetBkColor(target, RGB(255, 255, 255)), text = SetTextColor(target, RGB(0, 0, 0));
+  HDC image = CreateCompatibleDC(target), src = CreateCompatibleDC(target), mask = CreateCompatibleDC(target);
+  HBITMAP mask_bitmap = CreateBitmap(w, h, 1, 1, nullptr);
+  HBITMAP copy = CreateCompatibleBitmap(target, record.bmWidth, record.bmHeight);
+  HGDIOBJ old_src = SelectObject(src, source), old_mask = SelectObject(mask, mask_bitmap),
+          old_image = SelectObject(image, copy);
+  BitBlt(image, 0, 0, record.bmWidth, record.bmHeight, src, 0, 0, SRCCOPY);
+  SetBkColor(image, key);
+  BitBlt(mask, 0, 0, w, h, image, s.x, s.y, SRCCOPY);
+  SetBkColor(image, RGB(0, 0, 0));
+  SetTextColor(image, RGB(255, 255, 255));
+  BitBlt(image, s.x, s.y, w, h, mask, 0, 0, SRCAND);
+  BitBlt(target, d.left, d.top, w, h, mask, 0, 0, SRCAND);
+  BitBlt(target, d.left, d.top, w, h, image, s.x, s.y, SRCPAINT);
+  SelectObject(mask, old_mask);
+  SelectObject(image, old_image);
+  SelectObject(src, old_src);
+  SetBkColor(target, bk);
+  SetTextColor(target, text);
+  DeleteObject(mask_bitmap);
+  DeleteObject(copy);
+  DeleteDC(src);
+  DeleteDC(mask);
+  DeleteDC(image);
 }
 
 std::mt19937& test_rng() {

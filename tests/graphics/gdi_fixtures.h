@@ -3,13 +3,13 @@
 // snapshots of a device context's state.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/framework/afx.h"
 #include "tests/support/leak_guard.h"
@@ -86,6 +86,11 @@ class GdiTest : public ::testing::Test {
   void TearDown() override { EXPECT_NO_LEAKS(guard_); }
   LeakGuard guard_;
 };
+
+// Colour-keyed drawing as the mask technique was first written: a colour copy of the whole
+// source bitmap, the block masked and blackened inside it, then AND and OR onto the target.
+// The library copies only the block; the result must be the same.
+void whole_copy_trans(HDC target, HBITMAP source, CPoint s, const CRect& d, COLORREF key);
 
 // Random bytes and colours for the randomised tests; seeded, so failures repeat.
 std::mt19937& test_rng();

@@ -39,9 +39,9 @@ std::vector<BYTE> converted(std::vector<BYTE> bits, int width, int height, int b
 
 TEST_F(GrayConversion, KnownColoursOfAnOddWidth24BitBitmap) {
   // (blue, green, red) in, gray out; 3 pixels a row, so rows are padded by one byte.
-  const BYTE cases[9][4] = {{0, 0, 0, 0},       {255, 255, 255, 254}, {255, 0, 0, 29},
-                            {0, 255, 0, 149},   {0, 0, 255, 76},      {128, 128, 128, 127},
-                            {1, 1, 1, 0},       {100, 150, 200, 158}, {255, 0, 255, 105}};
+  const BYTE cases[9][4] = {{0, 0, 0, 0},     {255, 255, 255, 254}, {255, 0, 0, 29},
+                            {0, 255, 0, 149}, {0, 0, 255, 76},      {128, 128, 128, 127},
+                            {1, 1, 1, 0},     {100, 150, 200, 158}, {255, 0, 255, 105}};
   std::vector<BYTE> bits(static_cast<std::size_t>(ddb_row_bytes(3, 24)) * 3, 0xA5);
   for (int i = 0; i < 9; ++i)
     for (int c = 0; c < 3; ++c) bits[(i / 3) * ddb_row_bytes(3, 24) + (i % 3) * 3 + c] = cases[i][c];
@@ -113,8 +113,8 @@ TEST_F(GrayConversion, EveryColourAsStated) {
   for (std::size_t i = 0; i < bits.size(); i += 3) {
     const BYTE want = reference_gray(bits[i], bits[i + 1], bits[i + 2]);
     if (got[i] != want || got[i + 1] != want || got[i + 2] != want)
-      FAIL() << "colour (b,g,r) = (" << int(bits[i]) << "," << int(bits[i + 1]) << "," << int(bits[i + 2])
-             << ") gave " << int(got[i]) << " for " << int(want);
+      FAIL() << "colour (b,g,r) = (" << int(bits[i]) << "," << int(bits[i + 1]) << "," << int(bits[i + 2]) << ") gave "
+             << int(got[i]) << " for " << int(want);
   }
 }
 
@@ -128,7 +128,8 @@ struct CopyCase {
 
 std::vector<CopyCase> copy_cases() {
   auto ddb = [](int w, int h, int bpp) {
-    return [=](CBitmap& b) { make_ddb(b, w, h, bpp, random_bytes(static_cast<std::size_t>(ddb_row_bytes(w, bpp)) * h)); };
+    return
+        [=](CBitmap& b) { make_ddb(b, w, h, bpp, random_bytes(static_cast<std::size_t>(ddb_row_bytes(w, bpp)) * h)); };
   };
   return {{"1x1, 32 bits", 32, ddb(1, 1, 32)},
           {"monochrome", 1, ddb(13, 5, 1)},

@@ -44,9 +44,12 @@ std::function<COLORREF(int, int)> holes(int percent, unsigned seed) {
     if (percent == 100 || (percent > 0 && r < threshold)) return kKey;
     // Colours one step from the key must stay in the region.
     switch (r % 5) {
-      case 0: return RGB(254, 0, 255);
-      case 1: return RGB(255, 1, 255);
-      default: return RGB(r >> 8, r >> 16, r >> 24);
+      case 0:
+        return RGB(254, 0, 255);
+      case 1:
+        return RGB(255, 1, 255);
+      default:
+        return RGB(r >> 8, r >> 16, r >> 24);
     }
   };
 }
@@ -109,7 +112,10 @@ TEST_F(SkinRegion, SmallCasesByPixel) {
     std::vector<POINT> outside;
   };
   const std::vector<Case> cases = {
-      {3, 2, [](int x, int y) { return (x == 1 && y == 0) || (x == 2 && y == 1) ? kKey : RGB(0, 0, 0); }, {{1, 0}, {2, 1}}},
+      {3,
+       2,
+       [](int x, int y) { return (x == 1 && y == 0) || (x == 2 && y == 1) ? kKey : RGB(0, 0, 0); },
+       {{1, 0}, {2, 1}}},
       {4, 4, [](int, int) { return RGB(254, 0, 255); }, {}},
       {2, 3, [](int, int) { return kKey; }, {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2}, {1, 2}}},
   };
@@ -208,7 +214,8 @@ TEST_F(SkinRegion, DISABLED_MeasureAgainstPerPixelSubtraction) {
   std::mt19937 rng(7);
   std::vector<bool> key(1024 * 768, false);
   while (std::count(key.begin(), key.end(), true) < 1024 * 768 / 5) {
-    const int x = static_cast<int>(rng() % 1022), y = static_cast<int>(rng() % 766), w = 1 + static_cast<int>(rng() % 3);
+    const int x = static_cast<int>(rng() % 1022), y = static_cast<int>(rng() % 766),
+              w = 1 + static_cast<int>(rng() % 3);
     for (int dy = 0; dy < w; ++dy)
       for (int dx = 0; dx < w; ++dx) key[(y + dy) * 1024 + x + dx] = true;
   }
@@ -228,10 +235,11 @@ TEST_F(SkinRegion, DISABLED_MeasureAgainstPerPixelSubtraction) {
   const double per_pixel = ms(clock::now() - t1).count();
   EXPECT_TRUE(EqualRgn(static_cast<HRGN>(region.m_hObject), reference));
   DeleteObject(reference);
-  std::printf("%lu rectangles; library %.1f ms, per pixel %.1f ms\n",
-              static_cast<unsigned long>(
-                  (GetRegionData(static_cast<HRGN>(region.m_hObject), 0, nullptr) - sizeof(RGNDATAHEADER)) / sizeof(RECT)),
-              fastest, per_pixel);
+  std::printf(
+      "%lu rectangles; library %.1f ms, per pixel %.1f ms\n",
+      static_cast<unsigned long>(
+          (GetRegionData(static_cast<HRGN>(region.m_hObject), 0, nullptr) - sizeof(RGNDATAHEADER)) / sizeof(RECT)),
+      fastest, per_pixel);
 }
 
 }  // namespace

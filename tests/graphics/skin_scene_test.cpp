@@ -41,7 +41,7 @@ COLORREF skin_pixel(int x, int y) {
     return RGB(40 + x * 4, 60 + y * 10, 160 - x * 2);
   }
   if (x >= 40 && x < 48 && y < 30) return RGB(200 - y * 5, 100 + (x - 40) * 15, 50);  // side strip, 8 x 30
-  if (x >= 48 && y < 16) {  // button face, 16 x 16
+  if (x >= 48 && y < 16) {                                                            // button face, 16 x 16
     const int bx = x - 48, by = y;
     if ((bx < 3 || bx > 12) && (by < 3 || by > 12) && (bx + by) % 2 == 0) return kKey;
     return RGB(230 - by * 8, 180 + bx * 4, 40 + bx * by);
@@ -151,7 +151,8 @@ TEST_F(SkinScene, MatchesTheSceneDrawnOnWin32) {
   if (const char* path = std::getenv("VENEER_SCENE_PPM")) write_ppm(path, pixels);
   if (std::getenv("VENEER_PRINT_SCENE")) {
     std::printf("// Row hashes of the skin scene, recorded under Wine.\n");
-    for (int y = 0; y < kHeight; ++y) std::printf("0x%016llxull,\n", static_cast<unsigned long long>(row_hash(pixels, y)));
+    for (int y = 0; y < kHeight; ++y)
+      std::printf("0x%016llxull,\n", static_cast<unsigned long long>(row_hash(pixels, y)));
   }
   int differing = 0;
   for (int y = 0; y < kHeight; ++y)

@@ -25,8 +25,8 @@ struct Strip {
   CPoint source;
   int sw, sh;
   CRect dest;
-  int c1, c2;        // passed to the function
-  int cap1, cap2;    // what the caps must come out as
+  int c1, c2;      // passed to the function
+  int cap1, cap2;  // what the caps must come out as
 };
 
 class ThreeSlice : public ::testing::Test {
@@ -59,7 +59,7 @@ class ThreeSlice : public ::testing::Test {
     const int e0 = across(s.dest.left, s.dest.top), e1 = across(s.dest.right, s.dest.bottom);
     const int s0 = along(s.source.x, s.source.y), t0 = across(s.source.x, s.source.y);
     const int length = s.horizontal ? s.sw : s.sh, thickness = s.horizontal ? s.sh : s.sw;
-    const int m0 = d0 + s.cap1, m1 = d1 - s.cap2;  // the middle in the target
+    const int m0 = d0 + s.cap1, m1 = d1 - s.cap2;           // the middle in the target
     const int n0 = s0 + s.cap1, n1 = s0 + length - s.cap2;  // and in the skin
     ASSERT_LE(m0, m1) << "this check covers strips at least as long as their caps";
 

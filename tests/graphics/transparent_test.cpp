@@ -21,7 +21,9 @@ std::vector<COLORREF> random_skin(int width, int height, int key_percent) {
   std::uniform_int_distribution<int> percent(0, 99), byte(0, 255);
   for (COLORREF& c : colours) {
     const int p = percent(test_rng());
-    c = p < key_percent ? kKey : p < key_percent + 5 ? RGB(0, 0, 0) : RGB(byte(test_rng()), byte(test_rng()), byte(test_rng()));
+    c = p < key_percent       ? kKey
+        : p < key_percent + 5 ? RGB(0, 0, 0)
+                              : RGB(byte(test_rng()), byte(test_rng()), byte(test_rng()));
   }
   return colours;
 }
@@ -39,7 +41,8 @@ std::vector<COLORREF> expected_after(const Canvas& canvas, const std::vector<COL
   for (int y = dest.top; y < dest.bottom; ++y)
     for (int x = dest.left; x < dest.right; ++x) {
       if (!canvas.contains(x, y)) continue;
-      const COLORREF p = skin[static_cast<std::size_t>(source.y + y - dest.top) * skin_width + source.x + x - dest.left];
+      const COLORREF p =
+          skin[static_cast<std::size_t>(source.y + y - dest.top) * skin_width + source.x + x - dest.left];
       if (p != key) out[static_cast<std::size_t>(y) * canvas.width() + x] = p;
     }
   return out;
@@ -80,37 +83,6 @@ TEST_F(TransparentDrawing, KeyPixelsKeepTheTargetAndOthersArriveUnchanged) {
     EXPECT_EQ(dc_state(dc), before) << dc_state(dc).describe();
     EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(skin.m_hObject)), skin_bits) << "the source was changed";
   }
-}
-
-// The mask technique as first written: a colour copy of the whole source bitmap, the block
-// masked and blackened inside it, then AND and OR onto the target.
-void whole_copy_trans(HDC target, HBITMAP source, CPoint s, const CRect& d, COLORREF key) {
-  const BITMAP record = bitmap_record(source);
-  const int w = d.right - d.left, h = d.bottom - d.top;
-  const COLORREF bk = SetBkColor(target, RGB(255, 255, 255)), text = SetTextColor(target, RGB(0, 0, 0));
-  HDC image = CreateCompatibleDC(target), src = CreateCompatibleDC(target), mask = CreateCompatibleDC(target);
-  HBITMAP mask_bitmap = CreateBitmap(w, h, 1, 1, nullptr);
-  HBITMAP copy = CreateCompatibleBitmap(target, record.bmWidth, record.bmHeight);
-  HGDIOBJ old_src = SelectObject(src, source), old_mask = SelectObject(mask, mask_bitmap),
-          old_image = SelectObject(image, copy);
-  BitBlt(image, 0, 0, record.bmWidth, record.bmHeight, src, 0, 0, SRCCOPY);
-  SetBkColor(image, key);
-  BitBlt(mask, 0, 0, w, h, image, s.x, s.y, SRCCOPY);
-  SetBkColor(image, RGB(0, 0, 0));
-  SetTextColor(image, RGB(255, 255, 255));
-  BitBlt(image, s.x, s.y, w, h, mask, 0, 0, SRCAND);
-  BitBlt(target, d.left, d.top, w, h, mask, 0, 0, SRCAND);
-  BitBlt(target, d.left, d.top, w, h, image, s.x, s.y, SRCPAINT);
-  SelectObject(mask, old_mask);
-  SelectObject(image, old_image);
-  SelectObject(src, old_src);
-  SetBkColor(target, bk);
-  SetTextColor(target, text);
-  DeleteObject(mask_bitmap);
-  DeleteObject(copy);
-  DeleteDC(src);
-  DeleteDC(mask);
-  DeleteDC(image);
 }
 
 TEST_F(TransparentDrawing, DrawsWhatTheWholeBitmapCopyDraws) {
