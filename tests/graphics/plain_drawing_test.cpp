@@ -139,9 +139,11 @@ TEST_F(PlainDrawing, GradientRunsAcrossOrDownTheRectangle) {
     const COLORREF fill = canvas.at(0, 0);
     CRect rect(2, 3, 12, 13);
     const CRect kept = rect;
+    const DcState before = dc_state(canvas.dc().m_hDC);
     // Bits 24 to 31 of a colour are not part of it.
     AfxGradientFillRect(&canvas.dc(), rect, 0xFF0000FF, RGB(0, 0, 255), vertical);
     EXPECT_EQ(rect, kept);
+    EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
     for (int y = 0; y < 14; ++y)
       for (int x = 0; x < 14; ++x) {
         const bool inside = x >= 2 && x < 12 && y >= 3 && y < 13;
