@@ -64,6 +64,15 @@ HWND DesktopTest::make_window(DWORD style, int x, int y, int width, int height, 
   return w;
 }
 
+bool running_under_wine() {
+#ifdef _WIN32
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+  return false;
+#endif
+}
+
 void DesktopTest::set_work_area(RECT area) { SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0); }
 
 int DesktopTest::paints(HWND window) { return paint_counts()[window]; }

@@ -1,5 +1,6 @@
 #include "tests/support/other_process.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 

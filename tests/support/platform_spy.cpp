@@ -1,5 +1,6 @@
 #include "tests/support/platform_spy.h"
 
+#include <cstdint>
 #include <cstring>
 
 #ifdef _WIN32

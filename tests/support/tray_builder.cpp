@@ -1,5 +1,6 @@
 #include "tests/support/tray_builder.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace veneer::test {
