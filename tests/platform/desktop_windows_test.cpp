@@ -205,7 +205,9 @@ TEST_F(DesktopWindows, ShowingAndHidingMoveTheActivation) {
   HWND child = make_window(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, a);
   EXPECT_FALSE(SetForegroundWindow(child)) << "a child window cannot be in the foreground";
   EXPECT_TRUE(SetForegroundWindow(b));
-  EXPECT_EQ(stacking({a, b}), (std::vector<HWND>{b, a})) << "activation raises";
+  // Activation raises the window on Windows; Wine's null driver leaves a visible window where
+  // it is in the z-order (measured), so there only the activation is checked.
+  if (!running_under_wine()) EXPECT_EQ(stacking({a, b}), (std::vector<HWND>{b, a})) << "activation raises";
   DestroyWindow(b);
   EXPECT_EQ(GetForegroundWindow(), a) << "destroying the active window activates the next";
 }
@@ -323,7 +325,6 @@ TEST_F(DesktopWindows, WorkArea) {
 
 TEST_F(DesktopWindows, FlashingAndCaptionAnimation) {
   HWND w = make_window(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
-  HWND other = make_window(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
   FLASHWINFO info{sizeof info, w, FLASHW_TRAY | FLASHW_TIMERNOFG, 3, 400};
   EXPECT_FALSE(FlashWindowEx(&info)) << "it was not flashing";
   FLASHWINFO stop{sizeof stop, w, FLASHW_STOP, 0, 0};
@@ -343,6 +344,7 @@ TEST_F(DesktopWindows, FlashingAndCaptionAnimation) {
   EXPECT_TRUE(DrawAnimatedRects(w, IDANI_CAPTION, &from, &to));
 #ifndef _WIN32
   using namespace veneer::headless::testing;
+  HWND other = make_window(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
   FlashWindowEx(&info);
   EXPECT_TRUE(flash_state(w).flashing);
   EXPECT_EQ(flash_state(w).count, 3u);
