@@ -207,7 +207,9 @@ TEST_F(DesktopWindows, ShowingAndHidingMoveTheActivation) {
   EXPECT_TRUE(SetForegroundWindow(b));
   // Activation raises the window on Windows; Wine's null driver leaves a visible window where
   // it is in the z-order (measured), so there only the activation is checked.
-  if (!running_under_wine()) EXPECT_EQ(stacking({a, b}), (std::vector<HWND>{b, a})) << "activation raises";
+  if (!running_under_wine()) {
+    EXPECT_EQ(stacking({a, b}), (std::vector<HWND>{b, a})) << "activation raises";
+  }
   DestroyWindow(b);
   EXPECT_EQ(GetForegroundWindow(), a) << "destroying the active window activates the next";
 }
