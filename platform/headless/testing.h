@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "platform/headless/types.h"
 
@@ -51,8 +52,81 @@ HEADLESS_API LiveCounts live_counts();
 
 // ---- Desktop: windows, foreground, z-order, flashing, caption animation, work area
 
+// Top-level windows from the top of the z-order down, hidden ones included.
+HEADLESS_API std::vector<HWND> z_order();
+
+// What the taskbar shows of a window's flashing (FlashWindowEx): flashing stops with
+// FLASHW_STOP and, under FLASHW_TIMERNOFG, when the window comes to the foreground.
+struct FlashState {
+  bool flashing = false;
+  DWORD flags = 0;
+  UINT count = 0;
+  DWORD timeout = 0;
+  unsigned requests = 0;  // FlashWindowEx calls accepted for the window
+};
+HEADLESS_API FlashState flash_state(HWND window);
+
+// The last caption animation the desktop played (DrawAnimatedRects); count 0 when none yet.
+struct CaptionAnimation {
+  HWND window = nullptr;
+  int animation = 0;
+  RECT from{};
+  RECT to{};
+  unsigned count = 0;
+};
+HEADLESS_API CaptionAnimation last_caption_animation();
+
+// Painting requested through RedrawWindow: whether an update is pending, how often the window
+// was painted (WM_PAINT sent) and how often its background was erased.
+struct PaintState {
+  bool invalid = false;
+  unsigned paints = 0;
+  unsigned erases = 0;
+};
+HEADLESS_API PaintState paint_state(HWND window);
+
+// Whether AttachThreadInput joined the two threads' input (in either direction).
+HEADLESS_API bool input_attached(DWORD first_thread, DWORD second_thread);
+
+// Back to a fresh desktop: the shell stopped, every window of every process destroyed, no
+// foreground window, the whole screen as the work area, no joined input, no animation.
+HEADLESS_API void reset_desktop();
+
 
 // ---- Processes, remote memory and the working set
+
+// Another process with one thread, for windows and memory that are not the caller's.
+struct OtherProcess {
+  DWORD process_id = 0;
+  DWORD thread_id = 0;
+};
+HEADLESS_API OtherProcess create_process(const char* name);
+// Another thread of a process (the real one included); 0 when the process does not exist.
+HEADLESS_API DWORD create_thread(DWORD process_id);
+// Ends a simulated process: its windows are destroyed and its memory released.
+HEADLESS_API bool end_process(DWORD process_id);
+
+// Runs the calling thread as the given process's thread: windows it creates belong to that
+// thread, the current process is that process (its memory, its identifiers). Scopes nest.
+HEADLESS_API void enter_identity(DWORD process_id, DWORD thread_id);
+HEADLESS_API void leave_identity();
+class ActingAs {
+ public:
+  ActingAs(DWORD process_id, DWORD thread_id) { enter_identity(process_id, thread_id); }
+  explicit ActingAs(const OtherProcess& p) : ActingAs(p.process_id, p.thread_id) {}
+  ~ActingAs() { leave_identity(); }
+  ActingAs(const ActingAs&) = delete;
+  ActingAs& operator=(const ActingAs&) = delete;
+};
+
+// The working set GetProcessMemoryInfo reports for the real process: the resident size, or
+// the figure set here until it is cleared.
+HEADLESS_API void set_working_set_size(SIZE_T bytes);
+HEADLESS_API void clear_working_set_size();
+// Trims of the real process's working set (SetProcessWorkingSetSize with both limits all ones).
+HEADLESS_API unsigned working_set_trims();
+// The real resident size of the process, in bytes.
+HEADLESS_API std::size_t resident_size();
 
 
 // ---- Files and the clipboard

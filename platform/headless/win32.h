@@ -12,11 +12,15 @@
 // GDI text (fonts, measuring and drawing text)
 
 // USER (windows, messages, the desktop, system parameters)
+#include "platform/headless/user.h"
 
 // The clipboard
 
 // Processes, their memory and the working set
+#include "platform/headless/kernel_process.h"
 
 // Files
 
 // The shell (taskbar, tray icons) and common controls (the toolbar)
+#include "platform/headless/commctrl.h"
+#include "platform/headless/shell.h"

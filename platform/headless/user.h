@@ -1,0 +1,320 @@
+// USER of the headless platform: window classes, windows and their procedures, geometry with
+// a non-client frame that follows the style, z-order, visibility, activation, the desktop's
+// work area, attention (flashing, caption animation) and a few rectangle helpers.
+// The behaviour follows Win32 as Wine shows it (see the conformance tests in
+// tests/platform/desktop_*_test.cpp).
+#pragma once
+
+#include "platform/headless/types.h"
+
+#define ERROR_INVALID_MENU_HANDLE 1401L
+#define ERROR_TLW_WITH_WSCHILD 1406L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CLASS_DOES_NOT_EXIST 1411L
+#define ERROR_CLASS_HAS_WINDOWS 1412L
+#define ERROR_NOT_CHILD_WINDOW 1442L
+
+// Window styles
+#define WS_OVERLAPPED 0x00000000L
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_MINIMIZE 0x20000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_DISABLED 0x08000000L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_CLIPCHILDREN 0x02000000L
+#define WS_MAXIMIZE 0x01000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_DLGFRAME 0x00400000L
+#define WS_VSCROLL 0x00200000L
+#define WS_HSCROLL 0x00100000L
+#define WS_SYSMENU 0x00080000L
+#define WS_THICKFRAME 0x00040000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define WS_MINIMIZEBOX 0x00020000L
+#define WS_MAXIMIZEBOX 0x00010000L
+#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
+
+#define WS_EX_DLGMODALFRAME 0x00000001L
+#define WS_EX_TOPMOST 0x00000008L
+#define WS_EX_TRANSPARENT 0x00000020L
+#define WS_EX_TOOLWINDOW 0x00000080L
+#define WS_EX_WINDOWEDGE 0x00000100L
+#define WS_EX_CLIENTEDGE 0x00000200L
+#define WS_EX_STATICEDGE 0x00020000L
+#define WS_EX_APPWINDOW 0x00040000L
+#define WS_EX_LAYERED 0x00080000L
+
+#define CW_USEDEFAULT (static_cast<int>(0x80000000))
+
+// Class styles
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define CS_DBLCLKS 0x0008
+#define CS_OWNDC 0x0020
+#define CS_GLOBALCLASS 0x4000
+
+// Messages
+#define WM_NULL 0x0000
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_MOVE 0x0003
+#define WM_SIZE 0x0005
+#define WM_ACTIVATE 0x0006
+#define WM_SETTEXT 0x000C
+#define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
+#define WM_PAINT 0x000F
+#define WM_CLOSE 0x0010
+#define WM_ERASEBKGND 0x0014
+#define WM_SHOWWINDOW 0x0018
+#define WM_NCCREATE 0x0081
+#define WM_NCDESTROY 0x0082
+#define WM_COPYDATA 0x004A
+#define WM_COMMAND 0x0111
+#define WM_USER 0x0400
+
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+
+#define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
+#define SIZE_MAXIMIZED 2
+
+// ShowWindow commands
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_NORMAL 1
+#define SW_SHOWMINIMIZED 2
+#define SW_SHOWMAXIMIZED 3
+#define SW_MAXIMIZE 3
+#define SW_SHOWNOACTIVATE 4
+#define SW_SHOW 5
+#define SW_MINIMIZE 6
+#define SW_SHOWMINNOACTIVE 7
+#define SW_SHOWNA 8
+#define SW_RESTORE 9
+#define SW_SHOWDEFAULT 10
+#define SW_FORCEMINIMIZE 11
+
+// SetWindowPos
+#define HWND_TOP (reinterpret_cast<HWND>(0))
+#define HWND_BOTTOM (reinterpret_cast<HWND>(1))
+#define HWND_TOPMOST (reinterpret_cast<HWND>(-1))
+#define HWND_NOTOPMOST (reinterpret_cast<HWND>(-2))
+#define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
+#define HWND_DESKTOP (reinterpret_cast<HWND>(0))
+
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOREDRAW 0x0008
+#define SWP_NOACTIVATE 0x0010
+#define SWP_FRAMECHANGED 0x0020
+#define SWP_SHOWWINDOW 0x0040
+#define SWP_HIDEWINDOW 0x0080
+#define SWP_NOCOPYBITS 0x0100
+#define SWP_NOOWNERZORDER 0x0200
+#define SWP_NOSENDCHANGING 0x0400
+#define SWP_DEFERERASE 0x2000
+#define SWP_ASYNCWINDOWPOS 0x4000
+
+// RedrawWindow
+#define RDW_INVALIDATE 0x0001
+#define RDW_INTERNALPAINT 0x0002
+#define RDW_ERASE 0x0004
+#define RDW_VALIDATE 0x0008
+#define RDW_NOINTERNALPAINT 0x0010
+#define RDW_NOERASE 0x0020
+#define RDW_NOCHILDREN 0x0040
+#define RDW_ALLCHILDREN 0x0080
+#define RDW_UPDATENOW 0x0100
+#define RDW_ERASENOW 0x0200
+#define RDW_FRAME 0x0400
+#define RDW_NOFRAME 0x0800
+
+// GetWindow
+#define GW_HWNDFIRST 0
+#define GW_HWNDLAST 1
+#define GW_HWNDNEXT 2
+#define GW_HWNDPREV 3
+#define GW_OWNER 4
+#define GW_CHILD 5
+
+// GetWindowLong
+#define GWL_WNDPROC (-4)
+#define GWL_ID (-12)
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+#define GWL_USERDATA (-21)
+#define GWLP_WNDPROC (-4)
+#define GWLP_HINSTANCE (-6)
+#define GWLP_HWNDPARENT (-8)
+#define GWLP_ID (-12)
+#define GWLP_USERDATA (-21)
+
+// SystemParametersInfo
+#define SPI_SETWORKAREA 0x002F
+#define SPI_GETWORKAREA 0x0030
+#define SPIF_UPDATEINIFILE 0x0001
+#define SPIF_SENDCHANGE 0x0002
+
+// GetSystemMetrics
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+#define SM_CYCAPTION 4
+#define SM_CXBORDER 5
+#define SM_CYBORDER 6
+#define SM_CXDLGFRAME 7
+#define SM_CYDLGFRAME 8
+#define SM_CXFRAME 32
+#define SM_CYFRAME 33
+#define SM_CXMINTRACK 34
+#define SM_CYMINTRACK 35
+#define SM_CXEDGE 45
+#define SM_CYEDGE 46
+#define SM_CYSMCAPTION 51
+#define SM_CXMINIMIZED 57
+#define SM_CYMINIMIZED 58
+#define SM_CXMAXTRACK 59
+#define SM_CYMAXTRACK 60
+
+// DrawAnimatedRects
+#define IDANI_OPEN 1
+#define IDANI_CAPTION 3
+
+// FlashWindowEx
+#define FLASHW_STOP 0
+#define FLASHW_CAPTION 0x00000001
+#define FLASHW_TRAY 0x00000002
+#define FLASHW_ALL (FLASHW_CAPTION | FLASHW_TRAY)
+#define FLASHW_TIMER 0x00000004
+#define FLASHW_TIMERNOFG 0x0000000C
+
+#define MAKEINTATOM(i) (reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+
+typedef struct tagWNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+} WNDCLASSA, *PWNDCLASSA, *LPWNDCLASSA;
+
+typedef struct tagWNDCLASSEXA {
+  UINT cbSize;
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+  HICON hIconSm;
+} WNDCLASSEXA, *PWNDCLASSEXA, *LPWNDCLASSEXA;
+
+typedef struct tagCREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+} CREATESTRUCTA, *LPCREATESTRUCTA;
+
+typedef struct {
+  UINT cbSize;
+  HWND hwnd;
+  DWORD dwFlags;
+  UINT uCount;
+  DWORD dwTimeout;
+} FLASHWINFO, *PFLASHWINFO;
+
+typedef struct tagCOPYDATASTRUCT {
+  ULONG_PTR dwData;
+  DWORD cbData;
+  PVOID lpData;
+} COPYDATASTRUCT, *PCOPYDATASTRUCT;
+
+extern "C" {
+// Classes. Application classes belong to the registering process and hide the platform's
+// classes of the same name ("ToolbarWindow32", "Static", "Button").
+HEADLESS_API ATOM WINAPI RegisterClassA(const WNDCLASSA* window_class);
+HEADLESS_API ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* window_class);
+HEADLESS_API BOOL WINAPI UnregisterClassA(LPCSTR class_name, HINSTANCE instance);
+HEADLESS_API int WINAPI GetClassNameA(HWND window, LPSTR class_name, int size);
+
+// Windows
+HEADLESS_API HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x,
+                                         int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                         LPVOID param);
+HEADLESS_API BOOL WINAPI DestroyWindow(HWND window);
+HEADLESS_API BOOL WINAPI IsWindow(HWND window);
+HEADLESS_API BOOL WINAPI IsChild(HWND parent, HWND window);
+HEADLESS_API HWND WINAPI GetParent(HWND window);
+HEADLESS_API HWND WINAPI GetWindow(HWND window, UINT relation);
+HEADLESS_API HWND WINAPI GetTopWindow(HWND window);
+HEADLESS_API HWND WINAPI GetDesktopWindow();
+HEADLESS_API LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+HEADLESS_API LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+HEADLESS_API LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+HEADLESS_API BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
+HEADLESS_API int WINAPI GetWindowTextA(HWND window, LPSTR text, int size);
+HEADLESS_API LONG WINAPI GetWindowLongA(HWND window, int index);
+HEADLESS_API LONG WINAPI SetWindowLongA(HWND window, int index, LONG value);
+HEADLESS_API LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index);
+HEADLESS_API LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+HEADLESS_API DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD process_id);
+HEADLESS_API HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name);
+HEADLESS_API HWND WINAPI FindWindowExA(HWND parent, HWND child_after, LPCSTR class_name, LPCSTR window_name);
+
+// Visibility, state and activation
+HEADLESS_API BOOL WINAPI ShowWindow(HWND window, int command);
+HEADLESS_API BOOL WINAPI IsWindowVisible(HWND window);
+HEADLESS_API BOOL WINAPI IsIconic(HWND window);
+HEADLESS_API BOOL WINAPI IsZoomed(HWND window);
+HEADLESS_API HWND WINAPI GetForegroundWindow();
+HEADLESS_API BOOL WINAPI SetForegroundWindow(HWND window);
+HEADLESS_API BOOL WINAPI AttachThreadInput(DWORD attaching_thread, DWORD attached_to_thread, BOOL attach);
+
+// Geometry
+HEADLESS_API BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
+HEADLESS_API BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+HEADLESS_API BOOL WINAPI ScreenToClient(HWND window, LPPOINT point);
+HEADLESS_API BOOL WINAPI ClientToScreen(HWND window, LPPOINT point);
+HEADLESS_API int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count);
+HEADLESS_API BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
+HEADLESS_API BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int width, int height, UINT flags);
+HEADLESS_API BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex_style);
+HEADLESS_API BOOL WINAPI RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);
+
+// The desktop
+HEADLESS_API BOOL WINAPI SystemParametersInfoA(UINT action, UINT uparam, PVOID pvparam, UINT win_ini);
+HEADLESS_API int WINAPI GetSystemMetrics(int index);
+
+// Attention
+HEADLESS_API BOOL WINAPI FlashWindowEx(PFLASHWINFO info);
+HEADLESS_API BOOL WINAPI DrawAnimatedRects(HWND window, int animation, const RECT* from, const RECT* to);
+
+// Rectangles
+HEADLESS_API BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
+HEADLESS_API BOOL WINAPI CopyRect(LPRECT destination, const RECT* source);
+}

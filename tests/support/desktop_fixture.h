@@ -1,0 +1,46 @@
+// A fresh desktop for each window test, and windows that go away with the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/framework/win32_api.h"
+#include "tests/support/other_process.h"
+#include "tests/support/platform_spy.h"
+
+namespace veneer::test {
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A window of the test's class, destroyed after the test. Top-level unless a parent is given.
+  HWND make_window(DWORD style, int x, int y, int width, int height, HWND parent = nullptr, DWORD ex_style = 0,
+                   const char* title = "veneer test");
+  static void set_work_area(RECT area);
+  // WM_PAINT messages the window has received.
+  static int paints(HWND window);
+  // The window's rectangle in its parent's client coordinates.
+  static RECT rect_in_parent(HWND window);
+
+ private:
+  std::vector<HWND> windows_;
+};
+
+// Wine's AttachThreadInput leaves no foreground window once two threads' input is separated
+// again (measured: SetForegroundWindow then still answers TRUE and the foreground stays null);
+// Windows keeps the window that was activated while they were joined.
+bool running_under_wine();
+
+inline bool same_rect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace veneer::test
+
+// Prints rectangles readably in assertion messages.
+inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
+  return out << "(" << r.left << ", " << r.top << ")-(" << r.right << ", " << r.bottom << ")";
+}

@@ -1,0 +1,190 @@
+// The tray search against a tray in another process: a toolbar whose buttons carry the
+// addresses of icon records in that process's memory, laid out as that process lays them out.
+#include <gtest/gtest.h>
+
+#include "include/veneer/veneer.h"
+#include "tests/support/desktop_fixture.h"
+#ifndef _WIN32
+#include "platform/headless/testing.h"
+#endif
+
+namespace veneer::test {
+namespace {
+
+class TrayIconPosition : public DesktopTest {
+ protected:
+  void SetUp() override {
+    DesktopTest::SetUp();
+#ifdef _WIN32
+    LoadLibraryA("shell32.dll");  // a host with a tray icon has the shell's library loaded
+#endif
+    host_ = make_window(WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
+    other_ = make_window(WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
+    handles_ = spy::open_process_handles();
+    allocations_ = spy::remote_allocations();
+  }
+  void TearDown() override {
+    OtherProcess::get().destroy_tray();
+#ifndef _WIN32
+    HeadlessStopShell();
+#endif
+    EXPECT_EQ(spy::open_process_handles(), handles_) << "a process handle was left open";
+    EXPECT_EQ(spy::remote_allocations(), allocations_) << "memory was left in the tray's process";
+    DesktopTest::TearDown();
+  }
+
+  TrayReport build(std::initializer_list<TrayIconSpec> icons, TrayShape shape = TrayShape::Full) {
+    TrayRequest request;
+    request.shape = shape;
+    for (const TrayIconSpec& icon : icons) request.icons[request.count++] = icon;
+    TrayReport report = OtherProcess::get().build_tray(request);
+    EXPECT_TRUE(report.ok);
+    EXPECT_NE(report.process_id, GetCurrentProcessId()) << "the tray must belong to another process";
+    return report;
+  }
+  TrayIconSpec icon(HWND owner, std::uint32_t id, bool hidden = false, bool cut_short = false) {
+    return TrayIconSpec{reinterpret_cast<std::uintptr_t>(owner), id, hidden, cut_short};
+  }
+
+  HWND host_ = nullptr;
+  HWND other_ = nullptr;
+  long handles_ = 0;
+  long allocations_ = 0;
+};
+
+const CRect untouched(-7, -8, -9, -10);
+
+TEST_F(TrayIconPosition, FindsTheOwnersButtonOnTheScreen) {
+  TrayReport tray = build({icon(other_, 5), icon(host_, 4), icon(host_, 5), icon(host_, 0)});
+  CRect rect = untouched;
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 5, rect), 1);
+  EXPECT_PRED2(same_rect, rect, tray.icon_rects[2]);
+  // The toolbar's client area starts at (724, 736): buttons are 23 wide, 22 high, 2 down.
+  EXPECT_PRED2(same_rect, rect, (RECT{724 + 46, 738, 724 + 69, 760}));
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 0, rect), 1) << "0 is an identifier like any other";
+  EXPECT_PRED2(same_rect, rect, tray.icon_rects[3]);
+  ASSERT_EQ(AfxFindTrayIconPosition(other_, 5, rect), 1);
+  EXPECT_PRED2(same_rect, rect, tray.icon_rects[0]);
+}
+
+TEST_F(TrayIconPosition, TheFirstMatchDecides) {
+  TrayReport tray = build({icon(host_, 9), icon(host_, 9), icon(host_, 3, true), icon(host_, 3)});
+  CRect rect = untouched;
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 9, rect), 1);
+  EXPECT_PRED2(same_rect, rect, tray.icon_rects[0]);
+  rect = untouched;
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 3, rect), 0) << "a hidden first match ends the search";
+  EXPECT_EQ(rect, untouched);
+}
+
+TEST_F(TrayIconPosition, FailuresLeaveTheRectangleAlone) {
+  build({icon(host_, 1)});
+  CRect rect = untouched;
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 2, rect), 0);
+  EXPECT_EQ(AfxFindTrayIconPosition(other_, 1, rect), 0);
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, -1, rect), 0);
+  EXPECT_EQ(AfxFindTrayIconPosition(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x12340)), 1, rect), 0);
+  EXPECT_EQ(rect, untouched);
+}
+
+TEST_F(TrayIconPosition, NegativeIdentifierFailsBeforeLookingForTheTray) {
+  build({icon(host_, 1)});
+#ifndef _WIN32
+  using namespace veneer::headless::testing;
+  reset_creation_counts();
+  CRect rect = untouched;
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, -1, rect), 0);
+  EXPECT_EQ(creations(ObjectKind::ProcessHandle), 0u) << "the tray's process was opened";
+#else
+  GTEST_SKIP() << "whether the tray's process was opened is seen on the headless platform";
+#endif
+}
+
+TEST_F(TrayIconPosition, AnEmptyToolbarFindsNothing) {
+  build({});
+  CRect rect = untouched;
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 0);
+  EXPECT_EQ(rect, untouched);
+}
+
+TEST_F(TrayIconPosition, RecordsCutShortAreSkipped) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine's ReadProcessMemory copies through inaccessible pages";
+#else
+  TrayReport tray = build({icon(host_, 6, false, true), icon(host_, 6)});
+  CRect rect = untouched;
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 6, rect), 1);
+  EXPECT_PRED2(same_rect, rect, tray.icon_rects[1]) << "the record cut short must not count";
+#endif
+}
+
+TEST_F(TrayIconPosition, ResourcesFailingMidwayAreReleased) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs the headless platform's fault hook";
+#else
+  using namespace veneer::headless::testing;
+  build({icon(host_, 1)});
+  CRect rect = untouched;
+  fail_nth_creation(ObjectKind::RemoteAllocation, 1);
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 0);
+  fail_nth_creation(ObjectKind::ProcessHandle, 1);
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 0);
+  clear_faults();
+  EXPECT_EQ(rect, untouched);
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 1);
+#endif
+}
+
+TEST_F(TrayIconPosition, WithoutTheToolbarChainTheShellIsAsked) {
+  build({icon(host_, 1)}, TrayShape::NoPager);
+  CRect rect = untouched;
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 0) << "a shell that cannot answer gives nothing";
+  EXPECT_EQ(rect, untouched);
+  OtherProcess::get().destroy_tray();
+#ifdef _WIN32
+  RECT answer{900, 740, 916, 756};
+  spy::set_shell_icon_rect(&answer);
+#else
+  ASSERT_TRUE(HeadlessStartShell(HEADLESS_SHELL_NO_PAGER));
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = host_;
+  data.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  NOTIFYICONIDENTIFIER id{sizeof id, host_, 1, {}};
+  RECT answer{};
+  ASSERT_EQ(Shell_NotifyIconGetRect(&id, &answer), S_OK);
+#endif
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 1);
+  EXPECT_PRED2(same_rect, rect, answer);
+}
+
+#ifndef _WIN32
+TEST_F(TrayIconPosition, FindsIconsAddedToTheHeadlessShell) {
+  ASSERT_TRUE(HeadlessStartShell(0));
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = other_;
+  data.uID = 2;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  data.hWnd = host_;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  NOTIFYICONIDENTIFIER id{sizeof id, host_, 2, {}};
+  RECT expected{};
+  ASSERT_EQ(Shell_NotifyIconGetRect(&id, &expected), S_OK);
+  CRect rect = untouched;
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 2, rect), 1);
+  EXPECT_PRED2(same_rect, rect, expected);
+
+  data.uFlags = NIF_STATE;
+  data.dwState = data.dwStateMask = NIS_HIDDEN;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 2, rect), 0);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 2, rect), 0);
+  HeadlessStopShell();
+}
+#endif
+
+}  // namespace
+}  // namespace veneer::test
