@@ -17,5 +17,6 @@
 // Processes, their memory and the working set
 
 // Files
+#include "platform/headless/kernel_file.h"
 
 // The shell (taskbar, tray icons) and common controls (the toolbar)
