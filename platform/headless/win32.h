@@ -14,6 +14,7 @@
 // USER (windows, messages, the desktop, system parameters)
 
 // The clipboard
+#include "platform/headless/clipboard.h"
 
 // Processes, their memory and the working set
 
