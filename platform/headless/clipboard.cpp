@@ -92,6 +92,21 @@ HGLOBAL render(Clipboard& c, UINT format) {
   return global_copy(ansi.c_str(), ansi.size() + 1);
 }
 
+// Text placed without a terminating zero gets one in its last character, as Wine does, so
+// that readers of the clipboard's text never run past the block.
+void terminate_text(HGLOBAL block, std::size_t char_size) {
+  const std::size_t size = GlobalSize(block) / char_size;
+  auto* bytes = static_cast<unsigned char*>(GlobalLock(block));
+  if (!bytes) return;
+  bool terminated = false;
+  for (std::size_t i = 0; i < size && !terminated; ++i) {
+    terminated = true;
+    for (std::size_t b = 0; b < char_size; ++b) terminated = terminated && bytes[i * char_size + b] == 0;
+  }
+  if (!terminated && size > 0) std::memset(bytes + (size - 1) * char_size, 0, char_size);
+  GlobalUnlock(block);
+}
+
 // When one text format was placed without the other, the other is offered from now on.
 void settle_synthesized(Clipboard& c) {
   for (auto [from, to] : {std::pair<UINT, UINT>{CF_TEXT, CF_UNICODETEXT}, {CF_UNICODETEXT, CF_TEXT}}) {
@@ -151,6 +166,7 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
+  if (format == CF_TEXT || format == CF_UNICODETEXT) terminate_text(data, format == CF_TEXT ? 1 : 2);
   auto it = c.formats.find(format);
   if (it != c.formats.end() && it->second.data != data) release(format, it->second.data);
   c.formats[format] = Entry{data, false};

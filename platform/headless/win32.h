@@ -10,6 +10,7 @@
 #include "platform/headless/gdi.h"
 
 // GDI text (fonts, measuring and drawing text)
+#include "platform/headless/gdi_text.h"
 
 // USER (windows, messages, the desktop, system parameters)
 
