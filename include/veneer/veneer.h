@@ -116,7 +116,10 @@ VENEER_API int AfxFindTrayIconPosition(HWND owner, int icon_id, CRect& rect);
 
 // ---- Skin graphics ------------------------------------------------------------------------
 // The target CDC must be non-null and hold a device context. A null source bitmap, or one
-// that holds no handle, makes a drawing function a no-op.
+// that holds no handle, makes a drawing function a no-op; so does a bitmap that cannot be
+// read because the host keeps it selected into a device context of its own, or a working
+// object that the platform cannot create. Sizes go to the platform as computed (a negative
+// width mirrors), and no function sets a stretch mode.
 
 // Copies the block of the bitmap at source to dest, unscaled (SRCCOPY).
 VENEER_API void AfxDrawNormalBitmap(CDC* target, CBitmap* bitmap, CPoint source, CRect dest);
@@ -127,15 +130,18 @@ VENEER_API void AfxDrawStretchBitmap(CDC* target, CBitmap* bitmap, CPoint source
                                      CRect dest);
 
 // A one-pixel solid line from from towards to (to itself not drawn); the target's current
-// position ends at to.
+// position ends at to. Raises the framework's resource exception (CResourceException*) when
+// no pen can be made, with the target untouched.
 VENEER_API void AfxDrawSingleLine(CDC* target, CPoint from, CPoint to, COLORREF color);
 
 // Fills rect with a linear gradient from first to second colour: left to right when
-// vertical is 0, top to bottom otherwise.
+// vertical is 0, top to bottom otherwise. Bits 24 to 31 of the colours are ignored.
 VENEER_API void AfxGradientFillRect(CDC* target, CRect& rect, COLORREF first, COLORREF second, int vertical);
 
 // Three-slice drawing of a skin strip: caps first_cap and second_cap copied unscaled at the
-// ends of dest, the middle stretched between them. Both caps 0 means (length - 2) / 2 each.
+// ends of dest (as thick as dest), the middle stretched between them. The strip is
+// source_width long horizontally, source_height vertically; the other size is the middle's
+// thickness in the bitmap. Both caps 0 means (length - 2) / 2 each; one cap 0 is a cap of 0.
 VENEER_API void AfxDrawHoriRectEx(CDC* target, CBitmap* bitmap, CPoint source, int source_width, int source_height,
                                   CRect dest, int first_cap, int second_cap);
 VENEER_API void AfxDrawVertRectEx(CDC* target, CBitmap* bitmap, CPoint source, int source_width, int source_height,
@@ -146,23 +152,28 @@ VENEER_API void AfxDrawRect(CDC* target, CBitmap* bitmap, CPoint source, int sou
 VENEER_API void AfxDrawVertRect(CDC* target, CBitmap* bitmap, CPoint source, int source_width, int source_height,
                                 CRect dest);
 
-// Draws the block of bitmap at source into dest, leaving pixels of the key colour
-// transparent.
+// Draws the block of bitmap at source into dest, leaving pixels of the key colour (compared
+// in the target's pixel format) transparent. The target's background and text colours are
+// set and restored through the CDC object's own SetBkColor and SetTextColor.
 VENEER_API void AfxDrawTransBitmap(CDC* target, CBitmap* bitmap, CPoint source, CRect dest, COLORREF key);
 
-// Writes the overlay, less its RGB(255, 0, 255) pixels, into base with its top-left at pos.
+// Writes the overlay, less its RGB(255, 0, 255) pixels, into base with its top-left at pos;
+// what falls outside the base is clipped. No effect when either is null or empty, or when
+// both are the same bitmap.
 VENEER_API void AfxOverlapBitmap(CBitmap* base, CBitmap* overlay, CPoint pos);
 
-// Rewrites a 24- or 32-bit bitmap's pixels as gray (BT.601 weights); other depths are left
-// as they are.
+// Rewrites a 24- or 32-bit bitmap's pixels as gray: each pixel's blue, green and red become
+// floor(0.114 blue) + floor(0.587 green) + floor(0.299 red); the fourth byte of a 32-bit
+// pixel is kept. Other depths, and a bitmap whose bits cannot be read whole or buffered, are
+// left as they are.
 VENEER_API void AfxConvertToGray24(CBitmap* bitmap);
 
-// Gives destination a new bitmap with the source's size and pixels, destroying the one it
-// held; the caller owns the new bitmap. 0 (destination untouched) when the source is null or
-// empty or the copy cannot be made.
+// Gives destination a new bitmap with the source's size, format and pixel values,
+// destroying the one it held; the caller owns the new bitmap. 0 (destination untouched)
+// when either is null, the source is empty or cannot be read, or the copy cannot be made.
 VENEER_API int AfxCopyBitmap(CBitmap* source, CBitmap* destination);
 
 // Replaces region's region with the bitmap's rectangle less its RGB(255, 0, 255) pixels; the
-// caller owns the new region. 0 (region untouched) when an argument is null or empty or the
-// region cannot be built.
+// caller owns the new region. 0 (region untouched) when an argument is null or empty, the
+// bitmap cannot be read or the region cannot be built.
 VENEER_API int AfxCreateSkinRegion(CBitmap* bitmap, CRgn* region);

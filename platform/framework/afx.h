@@ -3,6 +3,7 @@
 
 #include "platform/framework/afx_exceptions.h"
 #include "platform/framework/afx_file.h"
+#include "platform/framework/afx_gdi.h"
 #include "platform/framework/afx_geometry.h"
 #include "platform/framework/afx_module.h"
 #include "platform/framework/afx_string.h"
