@@ -4,3 +4,4 @@
 
 #include "platform/framework/afx.h"
 #include "platform/framework/win32_api.h"
+#include "frame/host_path.h"

@@ -16,6 +16,7 @@
 #include "platform/headless/builtin_modules.h"
 #include "platform/headless/kernel_base.h"
 #include "platform/headless/object_table.h"
+#include "platform/headless/program_name.h"
 
 using namespace veneer::headless;
 
@@ -155,6 +156,7 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size) {
+  note_module_file_name_query();
   ObjectQuery q;
   if (module) {
     q.address = module;
@@ -163,7 +165,12 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size) {
   }
   ObjectQuery found = query(q);
   std::string path = found.path;
-  if (!module || path.empty()) {
+  if (!module && program_file_name_override(path)) {
+    if (path.empty()) {
+      SetLastError(ERROR_MOD_NOT_FOUND);
+      return 0;
+    }
+  } else if (!module || path.empty()) {
     // The program's own object has no name in the loader's list; the kernel knows it.
     char buffer[4096];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

@@ -131,6 +131,11 @@ HEADLESS_API std::size_t resident_size();
 
 // ---- Files and the clipboard
 
+// GetModuleFileNameA calls made so far, for any module.
+HEADLESS_API std::size_t module_file_name_queries();
+// Makes GetModuleFileNameA(NULL, ...) name the program as name (which need not exist); an
+// empty name makes the query fail with ERROR_MOD_NOT_FOUND; null restores the real name.
+HEADLESS_API void set_program_file_name(const char* name);
 
 // ---- Built-in modules
 

@@ -10,16 +10,19 @@
 #include "platform/headless/gdi.h"
 
 // GDI text (fonts, measuring and drawing text)
+#include "platform/headless/gdi_text.h"
 
 // USER (windows, messages, the desktop, system parameters)
 #include "platform/headless/user.h"
 
 // The clipboard
+#include "platform/headless/clipboard.h"
 
 // Processes, their memory and the working set
 #include "platform/headless/kernel_process.h"
 
 // Files
+#include "platform/headless/kernel_file.h"
 
 // The shell (taskbar, tray icons) and common controls (the toolbar)
 #include "platform/headless/commctrl.h"

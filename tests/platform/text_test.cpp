@@ -1,0 +1,160 @@
+// Conformance of GDI text: realisation of the stock and created fonts, measuring, DrawTextA's
+// layout rules and TextOutA's drawing, against values measured under Wine with fonts-liberation.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/framework/win32_api.h"
+#include "tests/support/leak_guard.h"
+#include "tests/support/text_fixture.h"
+
+namespace {
+
+class TextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!veneer::test::stock_font_is_liberation_sans())
+      GTEST_SKIP() << "the stock font is not realised as Liberation Sans (fonts-liberation missing)";
+    dc_ = CreateCompatibleDC(nullptr);
+    old_ = SelectObject(dc_, GetStockObject(DEFAULT_GUI_FONT));
+  }
+  void TearDown() override {
+    if (!dc_) return;
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  RECT calc(const std::string& text, UINT format) {
+    RECT r{0, 0, 0, 0};
+    last_result_ = DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, format | DT_CALCRECT);
+    return r;
+  }
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  int last_result_ = 0;
+};
+
+TEST_F(TextTest, TheStockGuiFontIsLiberationSansAtElevenPixels) {
+  char face[LF_FACESIZE] = {};
+  EXPECT_EQ(GetTextFaceA(dc_, sizeof face, face), 15);
+  EXPECT_STREQ(face, "Liberation Sans");
+  TEXTMETRICA tm{};
+  ASSERT_TRUE(GetTextMetricsA(dc_, &tm));
+  EXPECT_EQ(tm.tmHeight, 12);
+  EXPECT_EQ(tm.tmAscent, 10);
+  EXPECT_EQ(tm.tmDescent, 2);
+  EXPECT_EQ(tm.tmInternalLeading, 1);
+  EXPECT_EQ(tm.tmAveCharWidth, 6);
+  EXPECT_EQ(tm.tmMaxCharWidth, 14);
+  EXPECT_EQ(tm.tmWeight, 400);
+  EXPECT_EQ(tm.tmPitchAndFamily, TMPF_FIXED_PITCH | TMPF_VECTOR | TMPF_TRUETYPE | FF_SWISS);
+  SIZE size{};
+  ASSERT_TRUE(GetTextExtentPoint32A(dc_, "A&B\t\n", 5, &size));
+  EXPECT_EQ(size.cx, 29);  // no prefix or tab processing; a missing glyph measures 4
+  EXPECT_EQ(size.cy, 12);
+  ASSERT_TRUE(GetTextExtentPoint32A(dc_, "", 0, &size));
+  EXPECT_EQ(size.cx, 0);
+}
+
+TEST_F(TextTest, HeightsAndFacesRealiseAsWineRealisesThem) {
+  veneer::test::LeakGuard guard;
+  struct Case {
+    int height;
+    const char* face;
+    LONG cell;
+    LONG fox;
+  } cases[] = {{-11, "Arial", 12, 99},          {-12, "Tahoma", 14, 109},   {-13, "MS Shell Dlg", 15, 117},
+               {16, "Microsoft Sans Serif", 16, 128}, {12, "No Such Face", 12, 99}, {0, "", 16, 128},
+               {-24, "Times New Roman", 27, 213}};
+  for (const Case& c : cases) {
+    HFONT font = CreateFontA(c.height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, c.face);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(veneer::test::realised_face(font), "Liberation Sans") << c.face;
+    HGDIOBJ old = SelectObject(dc_, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc_, &tm);
+    SIZE size{};
+    GetTextExtentPoint32A(dc_, "The quick brown fox", 19, &size);
+    EXPECT_EQ(tm.tmHeight, c.cell) << c.face << " " << c.height;
+    EXPECT_EQ(size.cx, c.fox) << c.face << " " << c.height;
+    SelectObject(dc_, old);
+    DeleteObject(font);
+  }
+  // A new context's own font (the stock system font, bold, squeezed to 7-pixel characters).
+  HDC plain = CreateCompatibleDC(nullptr);
+  SIZE size{};
+  GetTextExtentPoint32A(plain, "AB", 2, &size);
+  EXPECT_EQ(size.cx, 16);
+  EXPECT_EQ(size.cy, 16);
+  DeleteDC(plain);
+  EXPECT_NO_LEAKS(guard);
+}
+
+TEST_F(TextTest, DrawTextMeasuresLinesPrefixesAndTabs) {
+  const UINT single = DT_SINGLELINE;
+  EXPECT_EQ(calc("AB", single).right, 14);
+  EXPECT_EQ(calc("A&B", single).right, 14);
+  EXPECT_EQ(calc("A&&B", single).right, 21);
+  EXPECT_EQ(calc("A&", single).right, 14) << "a final ampersand is measured";
+  EXPECT_EQ(calc("&&&", single).right, 14);
+  EXPECT_EQ(calc("A&B", single | DT_NOPREFIX).right, 21);
+  // Single line: breaks are characters; the line is 12 high, or centred on the (empty) box.
+  RECT r = calc("A\nB", single);
+  EXPECT_EQ(r.right, 18);
+  EXPECT_EQ(r.bottom, 12);
+  EXPECT_EQ(last_result_, 12);
+  r = calc("A\nB", single | DT_VCENTER);
+  EXPECT_EQ(r.bottom, 6);
+  EXPECT_EQ(last_result_, 6);
+  // Several lines: the widest one, one line height each.
+  r = calc("AB\nA\r\nABAB", 0);
+  EXPECT_EQ(r.right, 28);
+  EXPECT_EQ(r.bottom, 36);
+  // Tabs: a glyph, or a move to the next stop eight average widths (48 pixels) along.
+  EXPECT_EQ(calc("A\tB", single).right, 18);
+  EXPECT_EQ(calc("A\tB", single | DT_EXPANDTABS).right, 55);
+  r = calc("", single);
+  EXPECT_EQ(r.right, 0);
+  EXPECT_EQ(last_result_, 0);
+}
+
+TEST_F(TextTest, TextOutDrawsInsideTheCellOnly) {
+  veneer::test::LeakGuard guard;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 40;
+  info.bmiHeader.biHeight = -20;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(dib, nullptr);
+  HGDIOBJ old_bitmap = SelectObject(dc_, dib);
+  auto* pixels = static_cast<DWORD*>(bits);
+  for (int i = 0; i < 40 * 20; ++i) pixels[i] = 0x00ffffff;
+  SetTextColor(dc_, RGB(0, 0, 0));
+  SetBkMode(dc_, TRANSPARENT);
+  ASSERT_TRUE(TextOutA(dc_, 5, 4, "AB", 2));
+  GdiFlush();
+  int inked = 0, outside = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 40; ++x) {
+      if ((pixels[y * 40 + x] & 0xffffff) == 0xffffff) continue;
+      ++inked;
+      if (x < 5 || x >= 5 + 14 || y < 4 || y >= 4 + 12) ++outside;
+    }
+  EXPECT_GT(inked, 10);
+  EXPECT_EQ(outside, 0);
+  // An opaque background fills the whole cell.
+  SetBkMode(dc_, OPAQUE);
+  SetBkColor(dc_, RGB(255, 0, 0));
+  ASSERT_TRUE(TextOutA(dc_, 20, 4, "A", 1));
+  GdiFlush();
+  EXPECT_EQ(pixels[4 * 40 + 20] & 0xffffff, 0xff0000u);
+  EXPECT_EQ(pixels[15 * 40 + 26] & 0xffffff, 0xff0000u);
+  EXPECT_EQ(pixels[16 * 40 + 26] & 0xffffff, 0xffffffu);
+  SelectObject(dc_, old_bitmap);
+  DeleteObject(dib);
+  EXPECT_NO_LEAKS(guard);
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+// The clipboard's 8-bit text, read for the desktop window.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "include/veneer/veneer.h"
+#include "tests/support/clipboard_fixture.h"
+
+namespace {
+
+using veneer::test::ClipboardTest;
+using veneer::test::put_clipboard_text;
+
+std::string str(const CStringT& s) { return std::string(s.GetString(), static_cast<std::size_t>(s.GetLength())); }
+
+class ClipboardTextTest : public ClipboardTest {
+ protected:
+  void SetUp() override {
+    ClipboardTest::SetUp();
+    if (!veneer::test::desktop_window_by_name())
+      GTEST_SKIP() << "user32 offers no GetDesktopWindow here: the headless desktop is not part of this build";
+  }
+};
+
+TEST_F(ClipboardTextTest, TextSetByTheTestComesBackAndTheClipboardIsClosedAfter) {
+  ASSERT_TRUE(put_clipboard_text(std::string("clip \xe9 text\0", 12)));
+  EXPECT_EQ(str(AfxGetClipboardText()), "clip \xe9 text");
+  EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+  // Text after a zero byte is not part of it; text placed without any zero byte is ended in
+  // its last byte by the clipboard (as Wine does), and nothing past the block is read.
+  ASSERT_TRUE(put_clipboard_text(std::string("first\0second", 12)));
+  EXPECT_EQ(str(AfxGetClipboardText()), "first");
+  ASSERT_TRUE(put_clipboard_text(std::string(64, 'z')));
+  EXPECT_EQ(str(AfxGetClipboardText()), std::string(63, 'z'));
+  EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+}
+
+TEST_F(ClipboardTextTest, EmptyBitmapOnlyAndBusyClipboardsGiveNothing) {
+  EXPECT_TRUE(AfxGetClipboardText().IsEmpty());
+
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  ASSERT_NE(SetClipboardData(CF_BITMAP, CreateBitmap(2, 2, 1, 32, nullptr)), nullptr);
+  CloseClipboard();
+  EXPECT_TRUE(AfxGetClipboardText().IsEmpty());
+  EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+
+  // Held open by another window: nothing, and it stays that window's.
+  ASSERT_TRUE(put_clipboard_text(std::string("busy", 5)));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_TRUE(AfxGetClipboardText().IsEmpty());
+  EXPECT_TRUE(CloseClipboard()) << "the clipboard was taken from its opener";
+  EXPECT_EQ(str(AfxGetClipboardText()), "busy");
+}
+
+}  // namespace
