@@ -1,7 +1,10 @@
 #include "platform/headless/object_table.h"
 
 #include <array>
+#include <unordered_map>
 #include <vector>
+
+#include "platform/headless/process_state.h"
 
 namespace veneer::headless {
 namespace {
@@ -22,6 +25,7 @@ struct Table {
   std::array<std::size_t, kind_count> live{};
   std::array<std::size_t, kind_count> created{};
   std::array<unsigned, kind_count> fail_at{};  // 0: no fault pending
+  std::unordered_map<DWORD, std::size_t> gdi_per_process;
 };
 
 Table& table() {
@@ -47,6 +51,20 @@ Slot* decode(const void* handle) {
   return &s;
 }
 
+bool is_gdi_kind(ObjectKind kind) {
+  switch (kind) {
+    case ObjectKind::Bitmap:
+    case ObjectKind::Brush:
+    case ObjectKind::Pen:
+    case ObjectKind::Font:
+    case ObjectKind::Region:
+    case ObjectKind::DeviceContext:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 std::recursive_mutex& platform_lock() {
@@ -59,9 +77,12 @@ bool creation_allowed(ObjectKind kind) {
   auto& t = table();
   int k = static_cast<int>(kind);
   ++t.created[k];
-  if (t.fail_at[k] == 0) return true;
-  if (--t.fail_at[k] != 0) return true;
-  return false;
+  if (t.fail_at[k] != 0 && --t.fail_at[k] == 0) return false;
+  if (is_gdi_kind(kind)) {
+    auto it = t.gdi_per_process.find(current_identity().process_id);
+    if (it != t.gdi_per_process.end() && it->second >= gdi_quota_per_process) return false;
+  }
+  return true;
 }
 
 void* insert_object(std::unique_ptr<Object> object) {
@@ -77,7 +98,13 @@ void* insert_object(std::unique_ptr<Object> object) {
     index = t.slots.size() - 1;
   }
   Slot& s = t.slots[index];
-  if (!object->permanent) ++t.live[static_cast<int>(object->kind)];
+  if (!object->permanent) {
+    ++t.live[static_cast<int>(object->kind)];
+    if (is_gdi_kind(object->kind)) {
+      object->owner = current_identity().process_id;
+      ++t.gdi_per_process[object->owner];
+    }
+  }
   s.object = std::move(object);
   return encode(index, s.generation);
 }
@@ -101,6 +128,10 @@ bool erase_object(const void* handle, ObjectKind kind) {
     if (!s || s->object->kind != kind || s->object->permanent) return false;
     auto& t = table();
     --t.live[static_cast<int>(kind)];
+    if (is_gdi_kind(kind)) {
+      auto it = t.gdi_per_process.find(s->object->owner);
+      if (it != t.gdi_per_process.end() && --it->second == 0) t.gdi_per_process.erase(it);
+    }
     doomed = std::move(s->object);
     ++s->generation;
     if ((s->generation & generation_mask) == 0) s->generation = 1;
@@ -148,6 +179,13 @@ std::size_t creations(ObjectKind kind) {
 void reset_creation_counts() {
   std::lock_guard lock(platform_lock());
   table().created.fill(0);
+}
+
+std::size_t gdi_objects_of_process(DWORD process_id) {
+  std::lock_guard lock(platform_lock());
+  auto& m = table().gdi_per_process;
+  auto it = m.find(process_id);
+  return it == m.end() ? 0 : it->second;
 }
 
 LiveCounts live_counts() {

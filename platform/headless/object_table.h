@@ -20,13 +20,19 @@ struct Object {
   Object& operator=(const Object&) = delete;
   const ObjectKind kind;
   bool permanent = false;  // stock objects: never counted, never deleted
+  DWORD owner = 0;         // the process that created a GDI object (its quota is charged)
 };
+
+// Win32's default per-process limit of GDI objects (GDIProcessHandleQuota): device contexts
+// count, stock objects do not. The creation that would exceed it fails.
+constexpr std::size_t gdi_quota_per_process = 10000;
 
 // One lock guards the whole platform state; calls are short and the platform is not a
 // throughput engine for many threads.
 std::recursive_mutex& platform_lock();
 
-// Asks the fault hook whether the next creation of the kind may go ahead, and counts it.
+// Asks the fault hook, and for GDI kinds the calling process's quota, whether the next
+// creation of the kind may go ahead, and counts it.
 bool creation_allowed(ObjectKind kind);
 
 // Adds an object and returns its handle; null when the table is full.

@@ -49,6 +49,10 @@ HEADLESS_API LiveCounts live_counts();
 
 // ---- GDI
 
+// GDI objects and device contexts the process owns now, charged against its quota of 10,000
+// (the creation that would make it 10,001 fails, as on Windows).
+HEADLESS_API std::size_t gdi_objects_of_process(DWORD process_id);
+
 
 // ---- Desktop: windows, foreground, z-order, flashing, caption animation, work area
 
