@@ -7,6 +7,7 @@
 #include "platform/headless/kernel_base.h"
 
 // GDI (bitmaps, device contexts, blits, pens, brushes, regions, gradients)
+#include "platform/headless/gdi.h"
 
 // GDI text (fonts, measuring and drawing text)
 

@@ -1,0 +1,89 @@
+// Row-level raster primitives of the headless GDI: pixel access, conversion of row spans
+// between pixel formats with Win32's colour rules, and the 256 ternary raster operations
+// applied to whole rows. Internal to the platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace veneer::headless::gdi::raster {
+
+inline std::uint32_t read_pixel(const std::uint8_t* row, int bpp, int x) {
+  switch (bpp) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 24: {
+      const std::uint8_t* p = row + static_cast<std::size_t>(x) * 3;
+      return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+             (static_cast<std::uint32_t>(p[2]) << 16);
+    }
+    default: {
+      std::uint32_t v;
+      std::memcpy(&v, row + static_cast<std::size_t>(x) * 4, 4);
+      return v;
+    }
+  }
+}
+
+inline void write_pixel(std::uint8_t* row, int bpp, int x, std::uint32_t value) {
+  switch (bpp) {
+    case 1: {
+      std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
+      if (value & 1) row[x >> 3] |= bit;
+      else row[x >> 3] &= static_cast<std::uint8_t>(~bit);
+      break;
+    }
+    case 24: {
+      std::uint8_t* p = row + static_cast<std::size_t>(x) * 3;
+      p[0] = static_cast<std::uint8_t>(value);
+      p[1] = static_cast<std::uint8_t>(value >> 8);
+      p[2] = static_cast<std::uint8_t>(value >> 16);
+      break;
+    }
+    default: std::memcpy(row + static_cast<std::size_t>(x) * 4, &value, 4);
+  }
+}
+
+// Bytes that hold `count` pixels of the depth starting at bit offset `bit` (monochrome) or at
+// a whole pixel (colour).
+inline std::size_t span_bytes(int bpp, int bit, int count) {
+  if (count <= 0) return 0;
+  if (bpp == 1) return (static_cast<std::size_t>(bit) + static_cast<std::size_t>(count) + 7) / 8;
+  return static_cast<std::size_t>(count) * static_cast<std::size_t>(bpp / 8);
+}
+
+// The colours that conversions between monochrome and colour need.
+struct ConversionColors {
+  std::uint32_t source_background = 0;  // colour to monochrome: this source pixel becomes 1
+  std::uint32_t zero = 0;               // monochrome to colour: a 0 bit becomes this pixel
+  std::uint32_t one = 0;                // and a 1 bit this one
+};
+
+// Writes `count` pixels of `src` (depth src_bpp) from column sx into `out`, in the depth
+// dst_bpp; monochrome output starts at bit `out_bit` of out[0] and leaves the other bits of
+// the first and last byte as they were.
+//   colour to monochrome: a pixel equal to colors.source_background (all 32 bits of a 32-bit
+//     pixel) becomes 1, every other pixel 0;
+//   monochrome to colour: 0 becomes colors.zero, 1 becomes colors.one;
+//   between 24 and 32 bits: the colour bytes are kept; 32-bit pixels made here have a 0 top byte.
+void convert_span(const std::uint8_t* src, int src_bpp, int sx, int count, std::uint8_t* out, int dst_bpp, int out_bit,
+                  const ConversionColors& colors);
+
+// Copies `count` bits from src (starting at bit src_bit) to dst (starting at bit dst_bit),
+// leaving the other bits of dst's first and last bytes alone.
+void copy_bits(std::uint8_t* dst, int dst_bit, const std::uint8_t* src, int src_bit, int count);
+
+// A ternary raster operation over n bytes: d = op(p, s, d) bitwise, byte by byte, which is
+// exact for every pixel format because the operations are bitwise. s or p may be null when
+// the operation does not use them.
+using RopRow = void (*)(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n);
+RopRow rop_row(unsigned index);
+
+constexpr bool rop_uses_source(unsigned index) { return (((index >> 2) ^ index) & 0x33) != 0; }
+constexpr bool rop_uses_pattern(unsigned index) { return (((index >> 4) ^ index) & 0x0f) != 0; }
+constexpr bool rop_uses_destination(unsigned index) { return (((index >> 1) ^ index) & 0x55) != 0; }
+
+// Fills n bytes with a solid pattern of the pixel value in the depth (monochrome: 0 or 1).
+void fill_pattern(std::uint8_t* out, std::size_t n, int bpp, std::uint32_t pixel);
+
+}  // namespace veneer::headless::gdi::raster
