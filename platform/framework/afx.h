@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/framework/afx_exceptions.h"
+#include "platform/framework/afx_gdi.h"
 #include "platform/framework/afx_geometry.h"
 #include "platform/framework/afx_module.h"
 #include "platform/framework/afx_string.h"

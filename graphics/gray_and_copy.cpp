@@ -1,0 +1,93 @@
+// Grayscale conversion in place, and copies of whole bitmaps.
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "frame/platform.h"
+#include "graphics/drawing_support.h"
+#include "include/veneer/veneer.h"
+
+using veneer::graphics::open_memory_context;
+using veneer::graphics::ScopedSelection;
+
+namespace {
+
+// BT.601 luma with each term truncated on its own: floor(0.114 b) + floor(0.587 g) +
+// floor(0.299 r), at most 29 + 149 + 76 = 254. In integers each term is floor(k * c /
+// 1000); that is the same as truncating the double product, because for c in 0..255 no
+// product k * c / 1000 with k = 114, 587, 299 is an integer other than 0, so each lies at
+// least 1/1000 away from the next integer, far beyond the error of the double constant and
+// product.
+inline BYTE gray_of(unsigned blue, unsigned green, unsigned red) {
+  return static_cast<BYTE>(blue * 114 / 1000 + green * 587 / 1000 + red * 299 / 1000);
+}
+
+void gray_row_24(BYTE* p, int width) {
+  for (int x = 0; x < width; ++x, p += 3) p[0] = p[1] = p[2] = gray_of(p[0], p[1], p[2]);
+}
+
+// The fourth byte of a 32-bit pixel is not a colour channel; it is kept as it was.
+void gray_row_32(BYTE* p, int width) {
+  for (int x = 0; x < width; ++x, p += 4) p[0] = p[1] = p[2] = gray_of(p[0], p[1], p[2]);
+}
+
+}  // namespace
+
+void AfxConvertToGray24(CBitmap* bitmap) {
+  if (!bitmap || !bitmap->m_hObject) return;
+  BITMAP description{};
+  if (!bitmap->GetBitmap(&description)) return;
+  const int bits_per_pixel = description.bmBitsPixel;
+  if (description.bmPlanes != 1 || (bits_per_pixel != 24 && bits_per_pixel != 32)) return;
+  const int width = description.bmWidth;
+  const int height = description.bmHeight;
+  if (width <= 0 || height <= 0) return;
+
+  // GetBitmapBits delivers rows padded to 2 bytes, whatever bmWidthBytes says (a DIB
+  // section reports its own 4-byte padding there). One transfer takes at most LONG_MAX
+  // bytes; a larger bitmap is left as it is.
+  const std::int64_t row_bytes = (static_cast<std::int64_t>(width) * bits_per_pixel + 15) / 16 * 2;
+  const std::int64_t total = row_bytes * height;
+  if (total > 0x7FFFFFFF) return;
+  std::unique_ptr<BYTE[]> bits(new (std::nothrow) BYTE[static_cast<std::size_t>(total)]);
+  if (!bits) return;
+  const HBITMAP handle = static_cast<HBITMAP>(bitmap->m_hObject);
+  // Unless every byte was read, writing the buffer back would overwrite pixels with bytes
+  // that never came from the bitmap.
+  if (::GetBitmapBits(handle, static_cast<LONG>(total), bits.get()) != total) return;
+
+  for (int y = 0; y < height; ++y) {
+    BYTE* row = bits.get() + y * row_bytes;
+    if (bits_per_pixel == 24)
+      gray_row_24(row, width);
+    else
+      gray_row_32(row, width);
+  }
+  ::SetBitmapBits(handle, static_cast<DWORD>(total), bits.get());
+}
+
+int AfxCopyBitmap(CBitmap* source, CBitmap* destination) {
+  if (!source || !source->m_hObject || !destination) return 0;
+  BITMAP description{};
+  if (!source->GetBitmap(&description)) return 0;
+
+  CDC source_dc, copy_dc;
+  if (!open_memory_context(source_dc, nullptr) || !open_memory_context(copy_dc, nullptr)) return 0;
+  CBitmap copy;
+  {
+    // The source is selected first so that the copy can be made compatible with it: with
+    // the source's own format every pixel value survives, where a screen-compatible copy
+    // would convert them.
+    ScopedSelection source_selection(source_dc.m_hDC, source->m_hObject);
+    if (!source_selection) return 0;
+    if (!copy.Attach(::CreateCompatibleBitmap(source_dc.m_hDC, description.bmWidth, description.bmHeight))) return 0;
+    ScopedSelection copy_selection(copy_dc.m_hDC, copy.m_hObject);
+    if (!copy_selection) return 0;
+    if (!::BitBlt(copy_dc.m_hDC, 0, 0, description.bmWidth, description.bmHeight, source_dc.m_hDC, 0, 0, SRCCOPY))
+      return 0;
+  }
+  // Only a finished copy replaces what the destination held.
+  destination->DeleteObject();
+  destination->Attach(copy.Detach());
+  return 1;
+}

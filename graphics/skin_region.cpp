@@ -1,0 +1,166 @@
+// Window regions from skin bitmaps: the bitmap's rectangle less its key-coloured pixels.
+//
+// The pixels are read in bulk, a band of rows at a time, through a 32-bit DIB section; each
+// row becomes the runs of its non-key pixels, rows with the same runs merge into one band of
+// rectangles, and the rectangles become the region a chunk at a time.
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+#include "frame/platform.h"
+#include "graphics/drawing_support.h"
+#include "include/veneer/veneer.h"
+
+using veneer::graphics::kSkinKeyColor;
+using veneer::graphics::open_memory_context;
+using veneer::graphics::ScopedSelection;
+
+namespace {
+
+// Rectangles per ExtCreateRegion call. Some platforms merge the rectangles of one call one
+// at a time, at a cost that grows with the square of their number; merging chunks into the
+// region with RGN_OR keeps it near linear.
+constexpr std::size_t kRectsPerChunk = 2000;
+// Bytes of pixels read per band of rows (at least one row).
+constexpr std::int64_t kBandBytes = 1 << 20;
+
+// In a 32-bit DIB a pixel is blue, green, red and an unused byte: 0x00RRGGBB read as a
+// little-endian value. The unused byte is ignored.
+constexpr std::uint32_t kKeyPixel = (GetRValue(kSkinKeyColor) << 16) | (GetGValue(kSkinKeyColor) << 8) |
+                                    GetBValue(kSkinKeyColor);
+
+struct Run {
+  int left, right;
+  bool operator==(const Run&) const = default;
+};
+
+// Collects rectangles and ORs them into the working region a chunk at a time.
+class RegionBuilder {
+ public:
+  explicit RegionBuilder(HRGN working) : working_(working) {
+    data_.resize(sizeof(RGNDATAHEADER) + kRectsPerChunk * sizeof(RECT));
+  }
+
+  bool add(int left, int top, int right, int bottom) {
+    rects()[count_++] = RECT{left, top, right, bottom};
+    return count_ < kRectsPerChunk || flush();
+  }
+
+  // ORs the rectangles collected so far into the working region; false when the platform
+  // cannot make or merge the chunk's region.
+  bool flush() {
+    if (count_ == 0) return true;
+    auto* header = reinterpret_cast<RGNDATAHEADER*>(data_.data());
+    *header = RGNDATAHEADER{};
+    header->dwSize = sizeof(RGNDATAHEADER);
+    header->iType = RDH_RECTANGLES;
+    header->nCount = static_cast<DWORD>(count_);
+    header->nRgnSize = static_cast<DWORD>(count_ * sizeof(RECT));
+    RECT bound = rects()[0];
+    for (std::size_t i = 1; i < count_; ++i) {
+      const RECT& r = rects()[i];
+      bound = RECT{std::min(bound.left, r.left), std::min(bound.top, r.top), std::max(bound.right, r.right),
+                   std::max(bound.bottom, r.bottom)};
+    }
+    header->rcBound = bound;
+    CRgn chunk;
+    chunk.Attach(::ExtCreateRegion(nullptr, static_cast<DWORD>(sizeof(RGNDATAHEADER) + count_ * sizeof(RECT)),
+                                   reinterpret_cast<const RGNDATA*>(data_.data())));
+    count_ = 0;
+    return chunk.m_hObject && ::CombineRgn(working_, working_, static_cast<HRGN>(chunk.m_hObject), RGN_OR) != ERROR;
+  }
+
+ private:
+  RECT* rects() { return reinterpret_cast<RECT*>(data_.data() + sizeof(RGNDATAHEADER)); }
+
+  HRGN working_;
+  std::vector<unsigned char> data_;
+  std::size_t count_ = 0;
+};
+
+// The runs of non-key pixels of one row of 32-bit pixels.
+void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs) {
+  runs.clear();
+  int x = 0;
+  while (x < width) {
+    while (x < width && (row[x] & 0xFFFFFF) == kKeyPixel) ++x;
+    if (x == width) break;
+    const int left = x;
+    while (x < width && (row[x] & 0xFFFFFF) != kKeyPixel) ++x;
+    runs.push_back(Run{left, x});
+  }
+}
+
+// Builds the region of the bitmap selected into `bitmap_dc` into `working`; false when the
+// pixels cannot be read or the region cannot be made.
+bool build_region(HDC bitmap_dc, int width, int height, HRGN working) {
+  const int band_rows = static_cast<int>(std::clamp<std::int64_t>(kBandBytes / (4LL * width), 1, height));
+  CDC band_dc;
+  if (!open_memory_context(band_dc, nullptr)) return false;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -band_rows;  // top-down: row 0 first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  CBitmap band;
+  if (!band.Attach(::CreateDIBSection(band_dc.m_hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) || !bits)
+    return false;
+  ScopedSelection band_selection(band_dc.m_hDC, band.m_hObject);
+  if (!band_selection) return false;
+
+  RegionBuilder builder(working);
+  std::vector<Run> runs, band_runs;
+  int band_top = 0;
+  // Emits the rectangles of the rows [band_top, bottom) that share band_runs.
+  auto emit = [&](int bottom) {
+    for (const Run& r : band_runs)
+      if (!builder.add(r.left, band_top, r.right, bottom)) return false;
+    return true;
+  };
+  for (int top = 0; top < height; top += band_rows) {
+    const int rows = std::min(band_rows, height - top);
+    if (!::BitBlt(band_dc.m_hDC, 0, 0, width, rows, bitmap_dc, 0, top, SRCCOPY)) return false;
+    ::GdiFlush();  // the blit must have landed before its bits are read
+    for (int i = 0; i < rows; ++i) {
+      const int y = top + i;
+      row_runs(static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(i) * width, width, runs);
+      if (y > 0 && runs == band_runs) continue;
+      if (!emit(y)) return false;
+      band_runs.swap(runs);
+      band_top = y;
+    }
+  }
+  return emit(height) && builder.flush();
+}
+
+}  // namespace
+
+int AfxCreateSkinRegion(CBitmap* bitmap, CRgn* region) {
+  if (!bitmap || !bitmap->m_hObject || !region) return 0;
+  BITMAP description{};
+  if (!bitmap->GetBitmap(&description)) return 0;
+  const int width = description.bmWidth;
+  const int height = description.bmHeight;
+
+  CRgn working;
+  if (!working.CreateRectRgn(0, 0, 0, 0)) return 0;
+  if (width > 0 && height > 0) {
+    CDC bitmap_dc;
+    if (!open_memory_context(bitmap_dc, nullptr)) return 0;
+    ScopedSelection selection(bitmap_dc.m_hDC, bitmap->m_hObject);
+    if (!selection) return 0;
+    try {
+      if (!build_region(bitmap_dc.m_hDC, width, height, static_cast<HRGN>(working.m_hObject))) return 0;
+    } catch (const std::bad_alloc&) {
+      return 0;  // the rows' runs did not fit in memory
+    }
+  }
+  // Only a finished region replaces what the caller's object held.
+  region->DeleteObject();
+  region->Attach(working.Detach());
+  return 1;
+}

@@ -1,0 +1,195 @@
+#include "tests/graphics/gdi_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+namespace veneer::test {
+
+namespace {
+
+// A 32-bit DIB pixel is 0x00RRGGBB as a little-endian value; COLORREF is 0x00BBGGRR.
+std::uint32_t to_dib(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+COLORREF from_dib(std::uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
+
+HBITMAP create_dib(int width, int height, int bits_per_pixel, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = static_cast<WORD>(bits_per_pixel);
+  info.bmiHeader.biCompression = BI_RGB;
+  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+}  // namespace
+
+Canvas::Canvas(int width, int height, COLORREF fill_colour) : width_(width), height_(height) {
+  void* bits = nullptr;
+  bitmap_ = create_dib(width, height, 32, &bits);
+  bits_ = static_cast<std::uint32_t*>(bits);
+  dc_.Attach(CreateCompatibleDC(nullptr));
+  previous_ = SelectObject(dc_.m_hDC, bitmap_);
+  EXPECT_TRUE(bitmap_ && bits_ && dc_.m_hDC && previous_) << "canvas";
+  fill(fill_colour);
+}
+
+Canvas::~Canvas() {
+  SelectObject(dc_.m_hDC, previous_);
+  DeleteObject(bitmap_);
+}
+
+COLORREF Canvas::at(int x, int y) const {
+  GdiFlush();
+  return from_dib(bits_[static_cast<std::size_t>(y) * width_ + x]);
+}
+
+void Canvas::set(int x, int y, COLORREF color) {
+  GdiFlush();
+  bits_[static_cast<std::size_t>(y) * width_ + x] = to_dib(color);
+}
+
+void Canvas::fill(COLORREF color) {
+  GdiFlush();
+  for (int i = 0; i < width_ * height_; ++i) bits_[i] = to_dib(color);
+}
+
+std::vector<COLORREF> Canvas::pixels() const {
+  GdiFlush();
+  std::vector<COLORREF> out(static_cast<std::size_t>(width_) * height_);
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = from_dib(bits_[i]);
+  return out;
+}
+
+void make_dib32(CBitmap& bitmap, int width, int height, const std::function<COLORREF(int, int)>& colour_of) {
+  void* bits = nullptr;
+  ASSERT_TRUE(bitmap.Attach(create_dib(width, height, 32, &bits)));
+  auto* p = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) p[y * width + x] = to_dib(colour_of(x, y));
+}
+
+void make_dib(CBitmap& bitmap, int width, int height, int bits_per_pixel) {
+  void* bits = nullptr;
+  ASSERT_TRUE(bitmap.Attach(create_dib(width, height, bits_per_pixel, &bits)));
+  const int row = (width * bits_per_pixel + 31) / 32 * 4;
+  auto* p = static_cast<BYTE*>(bits);
+  for (int i = 0; i < row * height; ++i) p[i] = static_cast<BYTE>(test_rng()());
+}
+
+int ddb_row_bytes(int width, int bits_per_pixel) { return (width * bits_per_pixel + 15) / 16 * 2; }
+
+void make_ddb(CBitmap& bitmap, int width, int height, int bits_per_pixel, const std::vector<BYTE>& bits) {
+  ASSERT_EQ(bits.size(), static_cast<std::size_t>(ddb_row_bytes(width, bits_per_pixel) * height));
+  ASSERT_TRUE(bitmap.CreateBitmap(width, height, 1, static_cast<UINT>(bits_per_pixel), bits.data()));
+}
+
+BITMAP bitmap_record(HBITMAP bitmap) {
+  BITMAP record{};
+  EXPECT_EQ(GetObjectA(bitmap, sizeof(record), &record), static_cast<int>(sizeof(record)));
+  return record;
+}
+
+std::vector<BYTE> bitmap_bits(HBITMAP bitmap) {
+  const BITMAP record = bitmap_record(bitmap);
+  std::vector<BYTE> bits(static_cast<std::size_t>(ddb_row_bytes(record.bmWidth, record.bmBitsPixel)) *
+                         record.bmHeight);
+  EXPECT_EQ(GetBitmapBits(bitmap, static_cast<LONG>(bits.size()), bits.data()), static_cast<LONG>(bits.size()));
+  return bits;
+}
+
+std::vector<BYTE> pixel_bits(HBITMAP bitmap) {
+  const BITMAP record = bitmap_record(bitmap);
+  std::vector<BYTE> bits = bitmap_bits(bitmap);
+  const int row = ddb_row_bytes(record.bmWidth, record.bmBitsPixel);
+  const int used = record.bmWidth * record.bmBitsPixel;  // bits of a row that hold pixels
+  for (int y = 0; y < record.bmHeight; ++y)
+    for (int bit = used; bit < row * 8; ++bit) bits[static_cast<std::size_t>(y) * row + bit / 8] &= ~(0x80 >> (bit % 8));
+  return bits;
+}
+
+std::vector<COLORREF> bitmap_colours(HBITMAP bitmap) {
+  const BITMAP record = bitmap_record(bitmap);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(dc, bitmap);
+  EXPECT_TRUE(previous) << "bitmap cannot be selected for reading";
+  std::vector<COLORREF> out;
+  for (int y = 0; y < record.bmHeight; ++y)
+    for (int x = 0; x < record.bmWidth; ++x) out.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, previous);
+  DeleteDC(dc);
+  return out;
+}
+
+bool DcState::operator==(const DcState& o) const {
+  return bitmap == o.bitmap && pen == o.pen && brush == o.brush && font == o.font && background == o.background &&
+         text == o.text && position.x == o.position.x && position.y == o.position.y &&
+         stretch_mode == o.stretch_mode && background_mode == o.background_mode;
+}
+
+std::string DcState::describe() const {
+  std::ostringstream s;
+  s << std::hex << "bitmap " << bitmap << " pen " << pen << " brush " << brush << " font " << font << " bk "
+    << background << " text " << text << std::dec << " pos (" << position.x << "," << position.y << ") stretch "
+    << stretch_mode << " bkmode " << background_mode;
+  return s.str();
+}
+
+DcState dc_state(HDC dc) {
+  DcState s{};
+  s.bitmap = GetCurrentObject(dc, OBJ_BITMAP);
+  s.pen = GetCurrentObject(dc, OBJ_PEN);
+  s.brush = GetCurrentObject(dc, OBJ_BRUSH);
+  s.font = GetCurrentObject(dc, OBJ_FONT);
+  s.background = GetBkColor(dc);
+  s.text = GetTextColor(dc);
+  GetCurrentPositionEx(dc, &s.position);
+  s.stretch_mode = GetStretchBltMode(dc);
+  s.background_mode = GetBkMode(dc);
+  return s;
+}
+
+std::mt19937& test_rng() {
+  static std::mt19937 rng(20240611);
+  return rng;
+}
+
+}  // namespace veneer::test
+
+#ifndef _WIN32
+namespace veneer::test {
+
+using namespace veneer::headless::testing;
+
+void sweep_creation_failures(const std::function<void(FaultRun&)>& scenario) {
+  constexpr int kinds = static_cast<int>(ObjectKind::Count);
+  std::size_t made[kinds] = {};
+  {
+    FaultRun clean;
+    clean.arm = [] { reset_creation_counts(); };
+    clean.disarm = [&] {
+      for (int k = 0; k < kinds; ++k) made[k] = creations(static_cast<ObjectKind>(k));
+    };
+    clean.label = "no fault";
+    scenario(clean);
+  }
+  std::size_t total = 0;
+  for (int k = 0; k < kinds; ++k) {
+    for (std::size_t n = 1; n <= made[k]; ++n) {
+      ++total;
+      FaultRun run;
+      run.faulted = true;
+      run.label = std::string(kind_name(static_cast<ObjectKind>(k))) + " creation " + std::to_string(n) + " fails";
+      run.arm = [k, n] { fail_nth_creation(static_cast<ObjectKind>(k), static_cast<unsigned>(n)); };
+      run.disarm = [] { clear_faults(); };
+      SCOPED_TRACE(run.label);
+      scenario(run);
+    }
+  }
+  EXPECT_GT(total, 0u) << "the call under test created nothing to fail";
+}
+
+}  // namespace veneer::test
+#endif

@@ -1,0 +1,105 @@
+// Fixtures for the drawing tests, built only on Win32 calls that both platforms have: 32-bit
+// DIB-section canvases whose pixels the test reads directly, bitmaps of several depths, and
+// snapshots of a device context's state.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/framework/afx.h"
+
+namespace veneer::test {
+
+// Colours are COLORREF values (0x00BBGGRR) everywhere in the tests.
+inline constexpr COLORREF kKey = RGB(255, 0, 255);
+
+// A w x h 32-bit top-down DIB section selected into a memory context: the target of the
+// drawing tests. The CDC member is what the library draws into.
+class Canvas {
+ public:
+  Canvas(int width, int height, COLORREF fill = RGB(10, 20, 30));
+  ~Canvas();
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  COLORREF at(int x, int y) const;
+  void set(int x, int y, COLORREF color);
+  void fill(COLORREF color);
+  // Every pixel, row by row (COLORREF values).
+  std::vector<COLORREF> pixels() const;
+  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  HBITMAP bitmap() const { return bitmap_; }
+  CDC& dc() { return dc_; }
+
+ private:
+  int width_, height_;
+  CDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  std::uint32_t* bits_ = nullptr;
+};
+
+// A 32-bit DIB section wrapped in a CBitmap, filled by colour_of(x, y).
+void make_dib32(CBitmap& bitmap, int width, int height, const std::function<COLORREF(int, int)>& colour_of);
+// A DIB section of the given depth (16, 24 or 32) filled with random bytes.
+void make_dib(CBitmap& bitmap, int width, int height, int bits_per_pixel);
+// A device-dependent bitmap of the given depth from CreateBitmap, filled with raw bytes in
+// GetBitmapBits' layout (rows padded to 2 bytes).
+void make_ddb(CBitmap& bitmap, int width, int height, int bits_per_pixel, const std::vector<BYTE>& bits);
+// Bytes per row as GetBitmapBits delivers them.
+int ddb_row_bytes(int width, int bits_per_pixel);
+// The bits of a bitmap as GetBitmapBits delivers them.
+std::vector<BYTE> bitmap_bits(HBITMAP bitmap);
+// The same with the row padding cleared: only what belongs to pixels.
+std::vector<BYTE> pixel_bits(HBITMAP bitmap);
+BITMAP bitmap_record(HBITMAP bitmap);
+// The colour of each pixel of any bitmap, read with GetPixel (the platform's own reading).
+std::vector<COLORREF> bitmap_colours(HBITMAP bitmap);
+
+// Everything of a device context's state that a drawing function must leave as it was.
+struct DcState {
+  HGDIOBJ bitmap, pen, brush, font;
+  COLORREF background, text;
+  POINT position;
+  int stretch_mode, background_mode;
+  bool operator==(const DcState& o) const;
+  std::string describe() const;
+};
+DcState dc_state(HDC dc);
+
+// Random bytes and colours for the randomised tests; seeded, so failures repeat.
+std::mt19937& test_rng();
+
+// True on the headless platform, where the fault hook and live counts exist.
+#ifdef _WIN32
+inline constexpr bool kHeadless = false;
+#else
+inline constexpr bool kHeadless = true;
+#endif
+
+}  // namespace veneer::test
+
+#ifndef _WIN32
+#include "platform/headless/testing.h"
+
+namespace veneer::test {
+
+// Runs a scenario once with no fault to count the platform objects of each kind that the
+// call under test creates, then once for every one of those creations with that creation
+// failing. The scenario sets up its fixtures, calls arm() right before the call under test
+// and disarm() right after it, then checks: `faulted` says which result to expect.
+struct FaultRun {
+  bool faulted = false;
+  std::string label;  // which creation failed, for messages
+  std::function<void()> arm, disarm;
+};
+void sweep_creation_failures(const std::function<void(FaultRun&)>& scenario);
+
+}  // namespace veneer::test
+#endif
