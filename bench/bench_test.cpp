@@ -5,7 +5,7 @@
 
 #include <cstring>
 #include <stdexcept>
-#include <thread>
+#include <chrono>
 
 #include "bench/comparisons.h"
 #include "bench/skins.h"
@@ -196,9 +196,12 @@ TEST(BenchTiming, BatchesLastTheMinimumTimeAndEachRepetitionIsTimed) {
   o.repetitions = 3;
   o.min_time = 0.02;
   long long calls = 0;
-  const Measurement m = measure("sleepy", [&] {
+  // Busy-waits: a short sleep may return at once on Windows, whose sleeps count milliseconds.
+  const Measurement m = measure("busy", [&] {
     ++calls;
-    std::this_thread::sleep_for(std::chrono::microseconds(500));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(500);
+    while (std::chrono::steady_clock::now() < until) {
+    }
   }, o, false);
   ASSERT_TRUE(m.error.empty());
   ASSERT_EQ(m.per_op_us.size(), 3u);
@@ -217,13 +220,14 @@ TEST(BenchTiming, BatchesLastTheMinimumTimeAndEachRepetitionIsTimed) {
 }
 
 TEST(BenchTiming, WritesGoogleBenchmarksJson) {
-  Measurement a{"alpha", 10, {3.0, 1.0, 2.0}, ""};
-  Measurement b{"beta", 0, {}, "the \"workload\" failed"};
+  Measurement a{"alpha", "one alpha", 10, {3.0, 1.0, 2.0}, ""};
+  Measurement b{"beta", "", 0, {}, "the \"workload\" failed"};
   const std::string json = benchmark_json({a, b}, "x.exe");
   EXPECT_NE(json.find("\"run_name\": \"alpha\", \"run_type\": \"iteration\", \"repetitions\": 3, \"repetition_index\": 2"),
             std::string::npos)
       << json;
   EXPECT_NE(json.find("\"name\": \"alpha_median\""), std::string::npos);
+  EXPECT_NE(json.find("\"label\": \"one alpha\""), std::string::npos);
   EXPECT_NE(json.find("\"aggregate_name\": \"median\", \"threads\": 1, \"iterations\": 10, \"real_time\": 2,"),
             std::string::npos)
       << json;

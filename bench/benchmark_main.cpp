@@ -28,6 +28,7 @@ void run_workload(benchmark::State& state, const Workload* workload) {
     state.SkipWithError("the workload could not be prepared");
     return;
   }
+  state.SetLabel(workload->description);
   try {
     for (auto _ : state) prepared.run();
   } catch (const std::exception& e) {

@@ -122,6 +122,7 @@ std::string benchmark_json(const std::vector<Measurement>& measurements, const s
         << ", \"run_type\": " << json_string(run_type) << ", \"repetitions\": " << m.per_op_us.size() << extra
         << ", \"threads\": 1, \"iterations\": " << m.iterations << ", \"real_time\": " << number(value)
         << ", \"cpu_time\": " << number(value) << ", \"time_unit\": \"us\"";
+    if (!m.label.empty()) out << ", \"label\": " << json_string(m.label);
     if (!m.error.empty()) out << ", \"error_occurred\": true, \"error_message\": " << json_string(m.error);
     out << "}";
     first = false;

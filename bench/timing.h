@@ -27,6 +27,7 @@ bool parse_timing_options(const std::vector<std::string>& args, TimingOptions& o
 // The timed runs of one workload: microseconds per operation, one per repetition.
 struct Measurement {
   std::string name;
+  std::string label;              // what one operation is
   std::int64_t iterations = 0;    // operations per repetition
   std::vector<double> per_op_us;  // one per repetition
   std::string error;              // non-empty when the workload failed

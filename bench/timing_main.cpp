@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
       m.name = w.name;
       m.error = "the workload could not be prepared";
     }
+    m.label = w.description;
     if (m.error.empty())
       std::printf("%-28s %14.1f %12lld\n", m.name.c_str(), median(m.per_op_us), static_cast<long long>(m.iterations));
     else
