@@ -155,9 +155,11 @@ LONG WINAPI SetBitmapBits(HBITMAP bitmap, DWORD bytes, const void* bits) {
   std::size_t row = ddb_row_bytes(s.width, s.bits_per_pixel);
   std::size_t total = row * static_cast<std::size_t>(s.height);
   std::size_t n = std::min<std::size_t>(bytes, total);
+  // Only the pixels' bytes of each row are written; a DIB section's own padding stays.
+  std::size_t pixels = (static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.bits_per_pixel) + 7) / 8;
   auto* in = static_cast<const std::uint8_t*>(bits);
   for (std::size_t done = 0, y = 0; done < n; done += row, ++y)
-    std::memcpy(s.row(static_cast<int>(y)), in + done, std::min(row, n - done));
+    std::memcpy(s.row(static_cast<int>(y)), in + done, std::min(pixels, n - done));
   return static_cast<LONG>(n);
 }
 
@@ -193,7 +195,8 @@ int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits
   auto* out = static_cast<std::uint8_t*>(bits);
   for (long long line = first; line < last; ++line) {
     int y = static_cast<int>(bottom_up ? s.height - 1 - line : line);
-    convert_row(s.row(y), s.bits_per_pixel, out + static_cast<std::size_t>(line - first) * out_row, h.biBitCount, count);
+    convert_row(s.row(y), s.bits_per_pixel, out + static_cast<std::size_t>(line - first) * out_row, h.biBitCount,
+                count);
   }
   return static_cast<int>(last - first);
 }

@@ -106,17 +106,22 @@ void gather(const std::uint8_t* conv, int base, const AxisMap& cols, Merge merge
         v = merge == Merge::And ? (v & w) : (v | w);
       }
     }
-    if constexpr (Bpp == 1) write_pixel(out, 1, out_bit + c, v);
-    else write_pixel(out, Bpp, c, v);
+    if constexpr (Bpp == 1)
+      write_pixel(out, 1, out_bit + c, v);
+    else
+      write_pixel(out, Bpp, c, v);
   }
 }
 
 void gather_row(int bpp, const std::uint8_t* conv, int base, const AxisMap& cols, Merge merge, std::uint8_t* out,
                 int out_bit) {
   switch (bpp) {
-    case 1: return gather<1>(conv, base, cols, merge, out, out_bit);
-    case 24: return gather<24>(conv, base, cols, merge, out, out_bit);
-    default: return gather<32>(conv, base, cols, merge, out, out_bit);
+    case 1:
+      return gather<1>(conv, base, cols, merge, out, out_bit);
+    case 24:
+      return gather<24>(conv, base, cols, merge, out, out_bit);
+    default:
+      return gather<32>(conv, base, cols, merge, out, out_bit);
   }
 }
 
@@ -181,8 +186,10 @@ bool run(const Blit& b) {
     if (!build_axis(cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return true;
     if (!build_axis(rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return true;
     int mode = dc.stretch_mode;
-    if (mode == BLACKONWHITE) merge = Merge::And;
-    else if (mode == WHITEONBLACK) merge = Merge::Or;
+    if (mode == BLACKONWHITE)
+      merge = Merge::And;
+    else if (mode == WHITEONBLACK)
+      merge = Merge::Or;
     // COLORONCOLOR takes single pixels; HALFTONE, which Win32 filters as it likes, does too.
     if (source.get() == dc.surface.get()) {
       // Reading and writing one surface: work from a copy of the source so that no pixel is
@@ -249,8 +256,11 @@ bool run(const Blit& b) {
     std::uint8_t* drow = ds.row(rows.first + r);
     if (straight_copy) {
       const std::uint8_t* srow = source->row(rows.pick[r]);
-      if (bpp == 1) copy_bits(drow, x0, srow, cols.pick.front(), count);
-      else std::memcpy(drow + static_cast<std::size_t>(x0) * (bpp / 8), srow + static_cast<std::size_t>(cols.pick.front()) * (bpp / 8), span);
+      if (bpp == 1)
+        copy_bits(drow, x0, srow, cols.pick.front(), count);
+      else
+        std::memcpy(drow + static_cast<std::size_t>(x0) * (bpp / 8),
+                    srow + static_cast<std::size_t>(cols.pick.front()) * (bpp / 8), span);
       continue;
     }
     if (!merge_rows || rows.lo[r] == rows.hi[r]) {

@@ -101,8 +101,11 @@ void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
   int first_bit = bit;
   for (int i = 0; i < count; ++i, p += step) {
     std::uint32_t v;
-    if constexpr (SrcBpp == 32) std::memcpy(&v, p, 4);
-    else v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) | (static_cast<std::uint32_t>(p[2]) << 16);
+    if constexpr (SrcBpp == 32)
+      std::memcpy(&v, p, 4);
+    else
+      v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+          (static_cast<std::uint32_t>(p[2]) << 16);
     acc = (acc << 1) | (v == background ? 1u : 0u);
     ++pending;
     if (first_bit + pending == 8) {
@@ -122,14 +125,19 @@ void convert_span(const std::uint8_t* src, int src_bpp, int sx, int count, std::
                   const ConversionColors& colors) {
   if (count <= 0) return;
   if (src_bpp == dst_bpp) {
-    if (src_bpp == 1) copy_bits(out, out_bit, src, sx, count);
-    else std::memmove(out, src + static_cast<std::size_t>(sx) * (src_bpp / 8), static_cast<std::size_t>(count) * (src_bpp / 8));
+    if (src_bpp == 1)
+      copy_bits(out, out_bit, src, sx, count);
+    else
+      std::memmove(out, src + static_cast<std::size_t>(sx) * (src_bpp / 8),
+                   static_cast<std::size_t>(count) * (src_bpp / 8));
     return;
   }
   if (src_bpp == 1) return mono_to_colour(src, sx, count, out, dst_bpp, colors);
   if (dst_bpp == 1) {
-    if (src_bpp == 32) colour_to_mono<32>(src, sx, count, out, out_bit, colors.source_background);
-    else colour_to_mono<24>(src, sx, count, out, out_bit, colors.source_background & 0xffffff);
+    if (src_bpp == 32)
+      colour_to_mono<32>(src, sx, count, out, out_bit, colors.source_background);
+    else
+      colour_to_mono<24>(src, sx, count, out, out_bit, colors.source_background & 0xffffff);
     return;
   }
   if (src_bpp == 24) {  // 24 to 32: the top byte becomes 0

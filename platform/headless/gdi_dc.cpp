@@ -98,17 +98,27 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
   // the display whatever bitmap it holds (Wine reports 32 bits per pixel for one holding a
   // monochrome bitmap too).
   switch (index) {
-    case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZRES: return screen_width;
-    case VERTRES: return screen_height;
-    case HORZSIZE: return screen_width * 254 / (screen_dpi * 10);
-    case VERTSIZE: return screen_height * 254 / (screen_dpi * 10);
-    case BITSPIXEL: return screen_bits_per_pixel;
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
+    case TECHNOLOGY:
+      return DT_RASDISPLAY;
+    case HORZRES:
+      return screen_width;
+    case VERTRES:
+      return screen_height;
+    case HORZSIZE:
+      return screen_width * 254 / (screen_dpi * 10);
+    case VERTSIZE:
+      return screen_height * 254 / (screen_dpi * 10);
+    case BITSPIXEL:
+      return screen_bits_per_pixel;
+    case PLANES:
+      return 1;
+    case NUMCOLORS:
+      return -1;
     case LOGPIXELSX:
-    case LOGPIXELSY: return screen_dpi;
-    default: return 0;
+    case LOGPIXELSY:
+      return screen_dpi;
+    default:
+      return 0;
   }
 }
 
@@ -222,9 +232,12 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
                                                    : static_cast<HGDIOBJ>(c->font);
       if (old == object) return old;
       add_selection(object);
-      if (o->kind == ObjectKind::Pen) c->pen = static_cast<HPEN>(object);
-      else if (o->kind == ObjectKind::Brush) c->brush = static_cast<HBRUSH>(object);
-      else c->font = static_cast<HFONT>(object);
+      if (o->kind == ObjectKind::Pen)
+        c->pen = static_cast<HPEN>(object);
+      else if (o->kind == ObjectKind::Brush)
+        c->brush = static_cast<HBRUSH>(object);
+      else
+        c->font = static_cast<HFONT>(object);
       release_selection(old);
       return old;
     }
@@ -239,11 +252,16 @@ HGDIOBJ WINAPI GetCurrentObject(HDC dc, UINT type) {
   DeviceContext* c = find_context(dc);
   if (!c) return nullptr;
   switch (type) {
-    case OBJ_PEN: return c->pen;
-    case OBJ_BRUSH: return c->brush;
-    case OBJ_FONT: return c->font;
-    case OBJ_BITMAP: return c->type == ContextType::Memory ? c->bitmap : default_bitmap();
-    default: return nullptr;
+    case OBJ_PEN:
+      return c->pen;
+    case OBJ_BRUSH:
+      return c->brush;
+    case OBJ_FONT:
+      return c->font;
+    case OBJ_BITMAP:
+      return c->type == ContextType::Memory ? c->bitmap : default_bitmap();
+    default:
+      return nullptr;
   }
 }
 

@@ -48,8 +48,10 @@ void fill_rect(DeviceContext& dc, const TRIVERTEX& v1, const TRIVERTEX& v2, bool
       raster::write_pixel(row.data(), bpp, bit + i, blend(first, second, x0 + i - ox - left, right - left, bpp));
     for (long long y = y0; y < y1; ++y) {
       std::uint8_t* d = s.row(static_cast<int>(y));
-      if (bpp == 1) raster::copy_bits(d, static_cast<int>(x0), row.data(), bit, count);
-      else std::memcpy(d + x0 * (bpp / 8), row.data(), static_cast<std::size_t>(count) * (bpp / 8));
+      if (bpp == 1)
+        raster::copy_bits(d, static_cast<int>(x0), row.data(), bit, count);
+      else
+        std::memcpy(d + x0 * (bpp / 8), row.data(), static_cast<std::size_t>(count) * (bpp / 8));
     }
   } else {
     std::vector<std::uint8_t> row(raster::span_bytes(bpp, 0, count) + 1);
@@ -57,8 +59,10 @@ void fill_rect(DeviceContext& dc, const TRIVERTEX& v1, const TRIVERTEX& v2, bool
       std::uint32_t pixel = blend(first, second, y - oy - top, bottom - top, bpp);
       raster::fill_pattern(row.data(), row.size(), bpp, pixel);
       std::uint8_t* d = s.row(static_cast<int>(y));
-      if (bpp == 1) raster::copy_bits(d, static_cast<int>(x0), row.data(), static_cast<int>(x0 & 7), count);
-      else std::memcpy(d + x0 * (bpp / 8), row.data(), static_cast<std::size_t>(count) * (bpp / 8));
+      if (bpp == 1)
+        raster::copy_bits(d, static_cast<int>(x0), row.data(), static_cast<int>(x0 & 7), count);
+      else
+        std::memcpy(d + x0 * (bpp / 8), row.data(), static_cast<std::size_t>(count) * (bpp / 8));
     }
   }
 }

@@ -9,7 +9,9 @@ using namespace veneer::headless::gdi;
 
 namespace {
 
-bool inside(const RECT& r, long long x, long long y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+bool inside(const RECT& r, long long x, long long y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
 
 // The nearest whole number to num/den (den > 0), halves going to the smaller one: Win32's
 // lines put a pixel exactly between two rows (or columns) on the upper (or left) one, in

@@ -1,9 +1,10 @@
 // Surfaces, colours, stock objects and the calls that work on any GDI object.
+#include "platform/headless/gdi_objects.h"
+
 #include <cstring>
 #include <limits>
 #include <new>
 
-#include "platform/headless/gdi_objects.h"
 #include "platform/headless/kernel_base.h"
 
 namespace veneer::headless::gdi {
@@ -60,9 +61,9 @@ std::shared_ptr<Surface> screen_surface() {
 namespace {
 
 // The default palette's twenty entries, as 0x00BBGGRR.
-constexpr COLORREF default_palette[20] = {
-    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xc0c0c0, 0xc0dcc0, 0xf0caa6,
-    0xf0fbff, 0xa4a0a0, 0x808080, 0x0000ff, 0x00ff00, 0x00ffff, 0xff0000, 0xff00ff, 0xffff00, 0xffffff};
+constexpr COLORREF default_palette[20] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000,
+                                          0xc0c0c0, 0xc0dcc0, 0xf0caa6, 0xf0fbff, 0xa4a0a0, 0x808080, 0x0000ff,
+                                          0x00ff00, 0x00ffff, 0xff0000, 0xff00ff, 0xffff00, 0xffffff};
 
 }  // namespace
 
@@ -267,10 +268,14 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {
       std::memcpy(buffer, &r, sizeof r);
       return sizeof(BITMAP);
     }
-    case ObjectKind::Pen: return copy_record(static_cast<PenObject*>(o)->logpen, size, buffer);
-    case ObjectKind::Brush: return copy_record(static_cast<BrushObject*>(o)->logbrush, size, buffer);
-    case ObjectKind::Font: return copy_record(static_cast<FontObject*>(o)->logfont, size, buffer);
-    default: return 0;
+    case ObjectKind::Pen:
+      return copy_record(static_cast<PenObject*>(o)->logpen, size, buffer);
+    case ObjectKind::Brush:
+      return copy_record(static_cast<BrushObject*>(o)->logbrush, size, buffer);
+    case ObjectKind::Font:
+      return copy_record(static_cast<FontObject*>(o)->logfont, size, buffer);
+    default:
+      return 0;
   }
 }
 
@@ -279,14 +284,20 @@ DWORD WINAPI GetObjectType(HGDIOBJ object) {
   Object* o = find_any_object(object);
   if (!o) return 0;
   switch (o->kind) {
-    case ObjectKind::Pen: return OBJ_PEN;
-    case ObjectKind::Brush: return OBJ_BRUSH;
-    case ObjectKind::Font: return OBJ_FONT;
-    case ObjectKind::Bitmap: return OBJ_BITMAP;
-    case ObjectKind::Region: return OBJ_REGION;
+    case ObjectKind::Pen:
+      return OBJ_PEN;
+    case ObjectKind::Brush:
+      return OBJ_BRUSH;
+    case ObjectKind::Font:
+      return OBJ_FONT;
+    case ObjectKind::Bitmap:
+      return OBJ_BITMAP;
+    case ObjectKind::Region:
+      return OBJ_REGION;
     case ObjectKind::DeviceContext:
       return static_cast<DeviceContext*>(o)->type == ContextType::Memory ? OBJ_MEMDC : OBJ_DC;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -315,8 +326,10 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
       }
       return erase_object(object, o->kind);
     }
-    case ObjectKind::Region: return erase_object(object, ObjectKind::Region);
-    default: return FALSE;
+    case ObjectKind::Region:
+      return erase_object(object, ObjectKind::Region);
+    default:
+      return FALSE;
   }
 }
 

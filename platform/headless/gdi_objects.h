@@ -34,9 +34,9 @@ constexpr int screen_dpi = 96;
 struct Surface {
   int width = 0;
   int height = 0;
-  int bits_per_pixel = 0;      // 1, 24 or 32
-  std::size_t row_bytes = 0;   // stored length of a row (2-byte multiple for DDBs, 4 for DIBs)
-  std::ptrdiff_t stride = 0;   // from one row to the row below it: +row_bytes or -row_bytes
+  int bits_per_pixel = 0;     // 1, 24 or 32
+  std::size_t row_bytes = 0;  // stored length of a row (2-byte multiple for DDBs, 4 for DIBs)
+  std::ptrdiff_t stride = 0;  // from one row to the row below it: +row_bytes or -row_bytes
   std::vector<std::uint8_t> storage;
   std::uint8_t* top = nullptr;  // row 0
 
@@ -112,8 +112,8 @@ struct DeviceContext : Object {
   // surface the window manager gives a window's context.
   HBITMAP bitmap = nullptr;
   std::shared_ptr<Surface> surface;
-  POINT origin{};  // where the context's (0, 0) lies on the surface
-  RECT clip{};     // the part of the surface the context may draw into (surface coordinates)
+  POINT origin{};               // where the context's (0, 0) lies on the surface
+  RECT clip{};                  // the part of the surface the context may draw into (surface coordinates)
   bool clip_is_surface = true;  // memory and screen contexts: clip follows the whole surface
 
   HPEN pen = nullptr;

@@ -11,7 +11,8 @@ namespace veneer::headless::gdi::raster {
 
 inline std::uint32_t read_pixel(const std::uint8_t* row, int bpp, int x) {
   switch (bpp) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1u;
     case 24: {
       const std::uint8_t* p = row + static_cast<std::size_t>(x) * 3;
       return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -29,8 +30,10 @@ inline void write_pixel(std::uint8_t* row, int bpp, int x, std::uint32_t value) 
   switch (bpp) {
     case 1: {
       std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
-      if (value & 1) row[x >> 3] |= bit;
-      else row[x >> 3] &= static_cast<std::uint8_t>(~bit);
+      if (value & 1)
+        row[x >> 3] |= bit;
+      else
+        row[x >> 3] &= static_cast<std::uint8_t>(~bit);
       break;
     }
     case 24: {
@@ -40,7 +43,8 @@ inline void write_pixel(std::uint8_t* row, int bpp, int x, std::uint32_t value) 
       p[2] = static_cast<std::uint8_t>(value >> 16);
       break;
     }
-    default: std::memcpy(row + static_cast<std::size_t>(x) * 4, &value, 4);
+    default:
+      std::memcpy(row + static_cast<std::size_t>(x) * 4, &value, 4);
   }
 }
 

@@ -60,9 +60,15 @@ int WINAPI CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
   if (!b) return ERROR;
   bool ok = true;
   switch (mode) {
-    case RGN_AND: ok = pixman_region32_intersect(&d->region, &a->region, &b->region); break;
-    case RGN_OR: ok = pixman_region32_union(&d->region, &a->region, &b->region); break;
-    case RGN_DIFF: ok = pixman_region32_subtract(&d->region, &a->region, &b->region); break;
+    case RGN_AND:
+      ok = pixman_region32_intersect(&d->region, &a->region, &b->region);
+      break;
+    case RGN_OR:
+      ok = pixman_region32_union(&d->region, &a->region, &b->region);
+      break;
+    case RGN_DIFF:
+      ok = pixman_region32_subtract(&d->region, &a->region, &b->region);
+      break;
     case RGN_XOR: {
       pixman_region32_t a_only, b_only;
       pixman_region32_init(&a_only);
@@ -93,7 +99,8 @@ HRGN WINAPI ExtCreateRegion(const void* transform, DWORD size, const RGNDATA* da
   for (DWORD i = 0; i < data->rdh.nCount; ++i) {
     RECT r;
     std::memcpy(&r, p + i * sizeof(RECT), sizeof r);
-    if (r.left < r.right && r.top < r.bottom) boxes.push_back({r.left, r.top, r.right, r.bottom});  // others add nothing
+    if (r.left < r.right && r.top < r.bottom)
+      boxes.push_back({r.left, r.top, r.right, r.bottom});  // others add nothing
   }
   HRGN handle = new_region();
   if (!handle) return nullptr;

@@ -13,26 +13,46 @@ namespace {
 // which the compiler folds for each constant index.
 template <unsigned R, typename W>
 inline W apply(W p, W s, W d) {
-  if constexpr (R == 0x00) return W(0);
-  else if constexpr (R == 0xff) return ~W(0);
-  else if constexpr (R == 0xcc) return s;
-  else if constexpr (R == 0x33) return ~s;
-  else if constexpr (R == 0x88) return s & d;
-  else if constexpr (R == 0xee) return s | d;
-  else if constexpr (R == 0x66) return s ^ d;
-  else if constexpr (R == 0x44) return s & ~d;
-  else if constexpr (R == 0x11) return ~(s | d);
-  else if constexpr (R == 0xbb) return ~s | d;
-  else if constexpr (R == 0x22) return ~s & d;
-  else if constexpr (R == 0xc0) return p & s;
-  else if constexpr (R == 0xf0) return p;
-  else if constexpr (R == 0x0f) return ~p;
-  else if constexpr (R == 0x5a) return p ^ d;
-  else if constexpr (R == 0x55) return ~d;
-  else if constexpr (R == 0xaa) return d;
-  else if constexpr (R == 0xfb) return p | ~s | d;
-  else if constexpr (R == 0xb8) return (p & ~s) | (d & s);  // PSDPxax, used for masked fills
-  else if constexpr (R == 0xe2) return (d & ~s) | (p & s);  // DSPDxax
+  if constexpr (R == 0x00)
+    return W(0);
+  else if constexpr (R == 0xff)
+    return ~W(0);
+  else if constexpr (R == 0xcc)
+    return s;
+  else if constexpr (R == 0x33)
+    return ~s;
+  else if constexpr (R == 0x88)
+    return s & d;
+  else if constexpr (R == 0xee)
+    return s | d;
+  else if constexpr (R == 0x66)
+    return s ^ d;
+  else if constexpr (R == 0x44)
+    return s & ~d;
+  else if constexpr (R == 0x11)
+    return ~(s | d);
+  else if constexpr (R == 0xbb)
+    return ~s | d;
+  else if constexpr (R == 0x22)
+    return ~s & d;
+  else if constexpr (R == 0xc0)
+    return p & s;
+  else if constexpr (R == 0xf0)
+    return p;
+  else if constexpr (R == 0x0f)
+    return ~p;
+  else if constexpr (R == 0x5a)
+    return p ^ d;
+  else if constexpr (R == 0x55)
+    return ~d;
+  else if constexpr (R == 0xaa)
+    return d;
+  else if constexpr (R == 0xfb)
+    return p | ~s | d;
+  else if constexpr (R == 0xb8)
+    return (p & ~s) | (d & s);  // PSDPxax, used for masked fills
+  else if constexpr (R == 0xe2)
+    return (d & ~s) | (p & s);  // DSPDxax
   else {
     W r = 0;
     if constexpr ((R & 0x01) != 0) r |= ~p & ~s & ~d;

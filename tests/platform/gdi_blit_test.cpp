@@ -120,11 +120,11 @@ TEST(GdiBlit, ClipsAgainstBothSurfaces) {
     int x, width, src_x;
     std::vector<int> expected;  // per destination column; -1 unchanged
   } cases[] = {
-      {2, 3, 6, {-1, -1, 6, 7, -1}},               // source runs out on the right
-      {-2, 5, 0, {2, 3, 4, -1}},                   // destination starts off the left edge
-      {2, 5, -2, {-1, -1, -1, -1, 0, 1, 2, -1}},   // source starts before its left edge
+      {2, 3, 6, {-1, -1, 6, 7, -1}},              // source runs out on the right
+      {-2, 5, 0, {2, 3, 4, -1}},                  // destination starts off the left edge
+      {2, 5, -2, {-1, -1, -1, -1, 0, 1, 2, -1}},  // source starts before its left edge
       {14, 5, 0, {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 1}},
-      {5, -3, 4, {-1, -1, -1, 2, 3, 4, -1}},       // negative width: columns x-2..x from src_x-2..src_x
+      {5, -3, 4, {-1, -1, -1, 2, 3, 4, -1}},  // negative width: columns x-2..x from src_x-2..src_x
   };
   for (const Case& c : cases) {
     dst.fill(0xabcdef);

@@ -101,11 +101,16 @@ TEST(GdiStretch, VerticallyTheFirstRowOfAGroupIsTaken) {
   struct Case {
     int n, m;
     std::vector<std::uint32_t> rows;
-  } cases[] = {{7, 3, {0, 2, 5}}, {9, 4, {0, 2, 5, 7}}, {5, 1, {0}}, {2, 7, {0, 0, 0, 0, 1, 1, 1}}, {3, 9, {0, 0, 0, 1, 1, 1, 2, 2, 2}}};
+  } cases[] = {{7, 3, {0, 2, 5}},
+               {9, 4, {0, 2, 5, 7}},
+               {5, 1, {0}},
+               {2, 7, {0, 0, 0, 0, 1, 1, 1}},
+               {3, 9, {0, 0, 0, 1, 1, 1, 2, 2, 2}}};
   for (const Case& c : cases) {
     dst.fill(0xabcdef);
     ASSERT_TRUE(StretchBlt(dst.dc, 0, 2, 1, c.m, src.dc, 0, 0, 1, c.n, SRCCOPY));
-    for (int j = 0; j < c.m; ++j) EXPECT_EQ(dst.at(0, 2 + j), c.rows[static_cast<std::size_t>(j)]) << c.n << "->" << c.m;
+    for (int j = 0; j < c.m; ++j)
+      EXPECT_EQ(dst.at(0, 2 + j), c.rows[static_cast<std::size_t>(j)]) << c.n << "->" << c.m;
     // Mirrored source: the picks mirror too.
     dst.fill(0xabcdef);
     ASSERT_TRUE(StretchBlt(dst.dc, 0, 2, 1, c.m, src.dc, 0, c.n - 1, 1, -c.n, SRCCOPY));
@@ -130,10 +135,10 @@ TEST(GdiStretch, ClippedStretchKeepsTheUnclippedPicks) {
     int x, w, sx, sw;
     std::vector<int> expected;
   } cases[] = {
-      {-3, 10, 0, 4, {1, 1, 2, 2, 2, 3, 3, -1}},     // starts off the left edge
+      {-3, 10, 0, 4, {1, 1, 2, 2, 2, 3, 3, -1}},  // starts off the left edge
       {-3, 10, 0, 7, {2, 3, 3, 4, 5, 5, 6, -1}},
-      {5, -10, 0, 4, {2, 1, 1, 0, 0, 0, -1}},        // mirrored, off the left edge
-      {0, 10, 4, 8, {4, 5, 5, 6, 7, -1}},            // source runs out: those pixels stay
+      {5, -10, 0, 4, {2, 1, 1, 0, 0, 0, -1}},  // mirrored, off the left edge
+      {0, 10, 4, 8, {4, 5, 5, 6, 7, -1}},      // source runs out: those pixels stay
       {0, 10, -3, 8, {-1, -1, -1, -1, 0, 1, 2, 2, 3, 4, -1}},
   };
   for (const Case& c : cases) {
@@ -141,7 +146,8 @@ TEST(GdiStretch, ClippedStretchKeepsTheUnclippedPicks) {
     ASSERT_TRUE(StretchBlt(dst.dc, c.x, 0, c.w, 1, src.dc, c.sx, 0, c.sw, 1, SRCCOPY));
     for (int x = 0; x < 16; ++x) {
       int e = x < static_cast<int>(c.expected.size()) ? c.expected[static_cast<std::size_t>(x)] : -1;
-      EXPECT_EQ(dst.at(x, 0), e < 0 ? 0xabcdefu : static_cast<std::uint32_t>(e)) << "case " << c.x << "," << c.w << " column " << x;
+      EXPECT_EQ(dst.at(x, 0), e < 0 ? 0xabcdefu : static_cast<std::uint32_t>(e))
+          << "case " << c.x << "," << c.w << " column " << x;
     }
   }
 }
