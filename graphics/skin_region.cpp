@@ -2,7 +2,9 @@
 //
 // The pixels are read in bulk, a band of rows at a time, through a 32-bit DIB section; each
 // row becomes the runs of its non-key pixels, rows with the same runs merge into one band of
-// rectangles, and the rectangles become the region a chunk at a time.
+// rectangles, and the rectangles become the region a chunk at a time. The result is the same
+// set as subtracting one unit square per key pixel from the whole rectangle, without a
+// pixel read and a region operation per pixel.
 #include <algorithm>
 #include <cstdint>
 #include <new>
@@ -18,10 +20,14 @@ using veneer::graphics::ScopedSelection;
 
 namespace {
 
-// Rectangles per ExtCreateRegion call. Some platforms merge the rectangles of one call one
-// at a time, at a cost that grows with the square of their number; merging chunks into the
-// region with RGN_OR keeps it near linear.
-constexpr std::size_t kRectsPerChunk = 2000;
+// Rectangles per ExtCreateRegion call. Some platforms (Wine among them) merge the
+// rectangles of one call one at a time, at a cost that grows with the square of their
+// number, so the calls get small chunks; the chunks' regions are then merged pairwise, like
+// a binary counter, so that every rectangle takes part in a logarithmic number of merges
+// instead of one merge per chunk into an ever larger region. Measured under Wine (64-bit),
+// 58,000 rectangles: chunks of 2000 ORed one by one into the result 120 ms of CPU, chunks
+// of 256 merged pairwise 20 to 30 ms.
+constexpr std::size_t kRectsPerChunk = 256;
 // Bytes of pixels read per band of rows (at least one row).
 constexpr std::int64_t kBandBytes = 1 << 20;
 
@@ -35,21 +41,43 @@ struct Run {
   bool operator==(const Run&) const = default;
 };
 
-// Collects rectangles and ORs them into the working region a chunk at a time.
+// Collects rectangles into the working region: a chunk at a time into regions of their
+// own, which merge pairwise (levels_[k] holds 2^k chunks) and finally into the working one.
 class RegionBuilder {
  public:
   explicit RegionBuilder(HRGN working) : working_(working) {
     data_.resize(sizeof(RGNDATAHEADER) + kRectsPerChunk * sizeof(RECT));
   }
+  ~RegionBuilder() {
+    for (HRGN level : levels_)
+      if (level) ::DeleteObject(level);
+  }
+  RegionBuilder(const RegionBuilder&) = delete;
+  RegionBuilder& operator=(const RegionBuilder&) = delete;
 
+  // False when the platform cannot make or merge a region.
   bool add(int left, int top, int right, int bottom) {
     rects()[count_++] = RECT{left, top, right, bottom};
-    return count_ < kRectsPerChunk || flush();
+    return count_ < kRectsPerChunk || flush_chunk();
   }
 
-  // ORs the rectangles collected so far into the working region; false when the platform
-  // cannot make or merge the chunk's region.
-  bool flush() {
+  // Merges everything collected into the working region.
+  bool finish() {
+    if (!flush_chunk()) return false;
+    for (HRGN& level : levels_) {
+      if (!level) continue;
+      const bool merged = ::CombineRgn(working_, working_, level, RGN_OR) != ERROR;
+      ::DeleteObject(level);
+      level = nullptr;
+      if (!merged) return false;
+    }
+    return true;
+  }
+
+ private:
+  RECT* rects() { return reinterpret_cast<RECT*>(data_.data() + sizeof(RGNDATAHEADER)); }
+
+  bool flush_chunk() {
     if (count_ == 0) return true;
     auto* header = reinterpret_cast<RGNDATAHEADER*>(data_.data());
     *header = RGNDATAHEADER{};
@@ -64,19 +92,38 @@ class RegionBuilder {
                    std::max(bound.bottom, r.bottom)};
     }
     header->rcBound = bound;
-    CRgn chunk;
-    chunk.Attach(::ExtCreateRegion(nullptr, static_cast<DWORD>(sizeof(RGNDATAHEADER) + count_ * sizeof(RECT)),
-                                   reinterpret_cast<const RGNDATA*>(data_.data())));
+    HRGN chunk = ::ExtCreateRegion(nullptr, static_cast<DWORD>(sizeof(RGNDATAHEADER) + count_ * sizeof(RECT)),
+                                   reinterpret_cast<const RGNDATA*>(data_.data()));
     count_ = 0;
-    return chunk.m_hObject && ::CombineRgn(working_, working_, static_cast<HRGN>(chunk.m_hObject), RGN_OR) != ERROR;
+    if (!chunk) return false;
+    std::size_t k = 0;
+    for (; k < levels_.size() && levels_[k]; ++k) {
+      const bool merged = ::CombineRgn(levels_[k], levels_[k], chunk, RGN_OR) != ERROR;
+      ::DeleteObject(chunk);
+      chunk = levels_[k];
+      levels_[k] = nullptr;
+      if (!merged) {
+        ::DeleteObject(chunk);
+        return false;
+      }
+    }
+    if (k == levels_.size()) {
+      try {
+        levels_.push_back(chunk);
+      } catch (...) {
+        ::DeleteObject(chunk);
+        throw;
+      }
+    } else {
+      levels_[k] = chunk;
+    }
+    return true;
   }
-
- private:
-  RECT* rects() { return reinterpret_cast<RECT*>(data_.data() + sizeof(RGNDATAHEADER)); }
 
   HRGN working_;
   std::vector<unsigned char> data_;
   std::size_t count_ = 0;
+  std::vector<HRGN> levels_;
 };
 
 // The runs of non-key pixels of one row of 32-bit pixels.
@@ -134,7 +181,7 @@ bool build_region(HDC bitmap_dc, int width, int height, HRGN working) {
       band_top = y;
     }
   }
-  return emit(height) && builder.flush();
+  return emit(height) && builder.finish();
 }
 
 }  // namespace

@@ -79,6 +79,12 @@ void make_dib(CBitmap& bitmap, int width, int height, int bits_per_pixel) {
   for (int i = 0; i < row * height; ++i) p[i] = static_cast<BYTE>(test_rng()());
 }
 
+bool platform_has_depth(int bits_per_pixel) {
+  HBITMAP probe = CreateBitmap(1, 1, 1, static_cast<UINT>(bits_per_pixel), nullptr);
+  if (probe) DeleteObject(probe);
+  return probe != nullptr;
+}
+
 int ddb_row_bytes(int width, int bits_per_pixel) { return (width * bits_per_pixel + 15) / 16 * 2; }
 
 void make_ddb(CBitmap& bitmap, int width, int height, int bits_per_pixel, const std::vector<BYTE>& bits) {

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/framework/afx.h"
+#include "tests/support/leak_guard.h"
 
 namespace veneer::test {
 
@@ -52,6 +55,9 @@ void make_dib(CBitmap& bitmap, int width, int height, int bits_per_pixel);
 // A device-dependent bitmap of the given depth from CreateBitmap, filled with raw bytes in
 // GetBitmapBits' layout (rows padded to 2 bytes).
 void make_ddb(CBitmap& bitmap, int width, int height, int bits_per_pixel, const std::vector<BYTE>& bits);
+// Whether the platform makes bitmaps of the depth: the headless platform keeps 1, 24 and 32
+// bits per pixel only, where Win32 has 16 and others too.
+bool platform_has_depth(int bits_per_pixel);
 // Bytes per row as GetBitmapBits delivers them.
 int ddb_row_bytes(int width, int bits_per_pixel);
 // The bits of a bitmap as GetBitmapBits delivers them.
@@ -72,6 +78,14 @@ struct DcState {
   std::string describe() const;
 };
 DcState dc_state(HDC dc);
+
+// A test whose platform objects, all of them released by the end of the test body, must
+// leave nothing behind.
+class GdiTest : public ::testing::Test {
+ protected:
+  void TearDown() override { EXPECT_NO_LEAKS(guard_); }
+  LeakGuard guard_;
+};
 
 // Random bytes and colours for the randomised tests; seeded, so failures repeat.
 std::mt19937& test_rng();

@@ -8,6 +8,8 @@
 namespace veneer::test {
 namespace {
 
+class PlainDrawing : public GdiTest {};
+
 // A source whose pixels name their own coordinates, so a wrong block shows at once.
 COLORREF coded(int x, int y) { return RGB(x * 7 + 1, y * 11 + 2, 0x40); }
 
@@ -22,8 +24,7 @@ void expect_block(const Canvas& canvas, CPoint source, const CRect& dest, COLORR
     }
 }
 
-TEST(PlainDrawing, NormalBitmapCopiesTheBlockUnscaled) {
-  LeakGuard guard;
+TEST_F(PlainDrawing, NormalBitmapCopiesTheBlockUnscaled) {
   CBitmap skin;
   make_dib32(skin, 12, 10, coded);
   Canvas canvas(20, 16);
@@ -39,11 +40,9 @@ TEST(PlainDrawing, NormalBitmapCopiesTheBlockUnscaled) {
   SelectObject(other, previous);
   DeleteDC(other);
   skin.DeleteObject();
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(PlainDrawing, StretchAtSizeDrawsWhatTheNormalBlitDraws) {
-  LeakGuard guard;
+TEST_F(PlainDrawing, StretchAtSizeDrawsWhatTheNormalBlitDraws) {
   CBitmap skin;
   make_dib32(skin, 12, 10, coded);
   Canvas normal(20, 16), stretched(20, 16);
@@ -51,11 +50,9 @@ TEST(PlainDrawing, StretchAtSizeDrawsWhatTheNormalBlitDraws) {
   AfxDrawStretchBitmap(&stretched.dc(), &skin, CPoint(1, 3), 9, 6, CRect(2, 4, 11, 10));
   EXPECT_EQ(normal.pixels(), stretched.pixels());
   skin.DeleteObject();
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(PlainDrawing, StretchEnlargesWithTheTargetsOwnMode) {
-  LeakGuard guard;
+TEST_F(PlainDrawing, StretchEnlargesWithTheTargetsOwnMode) {
   CBitmap skin;
   make_dib32(skin, 8, 8, coded);
   Canvas canvas(24, 24);
@@ -68,11 +65,9 @@ TEST(PlainDrawing, StretchEnlargesWithTheTargetsOwnMode) {
   EXPECT_EQ(canvas.at(13, 6), canvas.at(0, 0));
   EXPECT_EQ(GetStretchBltMode(canvas.dc().m_hDC), mode) << "the stretch mode is the target's";
   skin.DeleteObject();
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(PlainDrawing, NothingIsDrawnForAnEmptyDestinationOrWithoutABitmap) {
-  LeakGuard guard;
+TEST_F(PlainDrawing, NothingIsDrawnForAnEmptyDestinationOrWithoutABitmap) {
   CBitmap skin, empty;
   make_dib32(skin, 8, 8, coded);
   Canvas canvas(10, 10);
@@ -93,11 +88,9 @@ TEST(PlainDrawing, NothingIsDrawnForAnEmptyDestinationOrWithoutABitmap) {
   EXPECT_EQ(canvas.pixels(), pixels);
   EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
   skin.DeleteObject();
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(PlainDrawing, ABitmapSelectedElsewhereDrawsNothing) {
-  LeakGuard guard;
+TEST_F(PlainDrawing, ABitmapSelectedElsewhereDrawsNothing) {
   CBitmap skin;
   make_dib32(skin, 8, 8, coded);
   HDC holder = CreateCompatibleDC(nullptr);
@@ -110,11 +103,9 @@ TEST(PlainDrawing, ABitmapSelectedElsewhereDrawsNothing) {
   SelectObject(holder, previous);
   DeleteDC(holder);
   skin.DeleteObject();
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(PlainDrawing, LineCoversItsStartAndStopsBeforeItsEnd) {
-  LeakGuard guard;
+TEST_F(PlainDrawing, LineCoversItsStartAndStopsBeforeItsEnd) {
   Canvas canvas(16, 8, RGB(0, 0, 0));
   HPEN own_pen = CreatePen(PS_SOLID, 3, RGB(1, 2, 3));
   HGDIOBJ stock_pen = SelectObject(canvas.dc().m_hDC, own_pen);
@@ -135,11 +126,9 @@ TEST(PlainDrawing, LineCoversItsStartAndStopsBeforeItsEnd) {
 
   SelectObject(canvas.dc().m_hDC, stock_pen);
   DeleteObject(own_pen);
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(PlainDrawing, GradientRunsAcrossOrDownTheRectangle) {
-  LeakGuard guard;
+TEST_F(PlainDrawing, GradientRunsAcrossOrDownTheRectangle) {
   // Wine's GradientFill, red to blue over 10 pixels (0xRRGGBB).
   const std::uint32_t measured[10] = {0xff0000, 0xe50019, 0xcc0033, 0xb2004c, 0x990066,
                                       0x7f007f, 0x660099, 0x4c00b2, 0x3300cc, 0x1900e5};
@@ -159,10 +148,9 @@ TEST(PlainDrawing, GradientRunsAcrossOrDownTheRectangle) {
         ASSERT_EQ(canvas.at(x, y), inside ? step(vertical ? y - 3 : x - 2) : fill) << x << "," << y;
       }
   }
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(PlainDrawing, GradientTakesEachComponentAsTheHighByteOfItsChannel) {
+TEST_F(PlainDrawing, GradientTakesEachComponentAsTheHighByteOfItsChannel) {
   // A component reaches the platform in the high byte of its channel: 255 as 0xFF00, which
   // one tenth of the way towards 0 gives 0xE580, so 0xE5; 0xFFFF would give 0xE665, 0xE6.
   Canvas canvas(10, 1);
@@ -173,9 +161,8 @@ TEST(PlainDrawing, GradientTakesEachComponentAsTheHighByteOfItsChannel) {
 }
 
 #ifndef _WIN32
-TEST(PlainDrawing, APenThatCannotBeMadeRaisesTheResourceExceptionAndDrawsNothing) {
+TEST_F(PlainDrawing, APenThatCannotBeMadeRaisesTheResourceExceptionAndDrawsNothing) {
   using namespace veneer::headless::testing;
-  LeakGuard guard;
   Canvas canvas(16, 4, RGB(0, 0, 0));
   const DcState before = dc_state(canvas.dc().m_hDC);
   fail_nth_creation(ObjectKind::Pen, 1);
@@ -190,28 +177,28 @@ TEST(PlainDrawing, APenThatCannotBeMadeRaisesTheResourceExceptionAndDrawsNothing
   EXPECT_TRUE(raised);
   EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
   for (int x = 0; x < 16; ++x) EXPECT_EQ(canvas.at(x, 1), RGB(0, 0, 0));
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(PlainDrawing, EveryFailedCreationLeavesTheTargetAsItWas) {
+TEST_F(PlainDrawing, EveryFailedCreationLeavesTheTargetAsItWas) {
   for (bool stretch : {false, true}) {
     sweep_creation_failures([&](FaultRun& run) {
       LeakGuard guard;
-      CBitmap skin;
-      make_dib32(skin, 8, 8, coded);
-      Canvas canvas(12, 12);
-      const auto pixels = canvas.pixels();
-      const DcState before = dc_state(canvas.dc().m_hDC);
-      run.arm();
-      if (stretch)
-        AfxDrawStretchBitmap(&canvas.dc(), &skin, CPoint(1, 1), 4, 4, CRect(0, 0, 8, 8));
-      else
-        AfxDrawNormalBitmap(&canvas.dc(), &skin, CPoint(1, 1), CRect(0, 0, 6, 6));
-      run.disarm();
-      if (run.faulted) EXPECT_EQ(canvas.pixels(), pixels);
-      else EXPECT_NE(canvas.pixels(), pixels);
-      EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
-      skin.DeleteObject();
+      {
+        CBitmap skin;
+        make_dib32(skin, 8, 8, coded);
+        Canvas canvas(12, 12);
+        const auto pixels = canvas.pixels();
+        const DcState before = dc_state(canvas.dc().m_hDC);
+        run.arm();
+        if (stretch)
+          AfxDrawStretchBitmap(&canvas.dc(), &skin, CPoint(1, 1), 4, 4, CRect(0, 0, 8, 8));
+        else
+          AfxDrawNormalBitmap(&canvas.dc(), &skin, CPoint(1, 1), CRect(0, 0, 6, 6));
+        run.disarm();
+        EXPECT_EQ(canvas.pixels() == pixels, run.faulted) << "drawn exactly when nothing failed";
+        EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+        skin.DeleteObject();
+      }
       EXPECT_NO_LEAKS(guard);
     });
   }

@@ -250,18 +250,19 @@ TEST_F(ThreeSlice, EveryFailedCreationLeavesTheTargetAsItWas) {
   for (bool horizontal : {true, false}) {
     sweep_creation_failures([&](FaultRun& run) {
       LeakGuard guard;
-      Canvas canvas(32, 32, kFill);
-      const auto pixels = canvas.pixels();
-      const DcState before = dc_state(canvas.dc().m_hDC);
-      run.arm();
-      if (horizontal)
-        AfxDrawRect(&canvas.dc(), &skin_, CPoint(1, 1), 10, 6, CRect(0, 0, 30, 6));
-      else
-        AfxDrawVertRect(&canvas.dc(), &skin_, CPoint(1, 1), 6, 10, CRect(0, 0, 6, 30));
-      run.disarm();
-      if (run.faulted) EXPECT_EQ(canvas.pixels(), pixels);
-      else EXPECT_NE(canvas.pixels(), pixels);
-      EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+      {
+        Canvas canvas(32, 32, kFill);
+        const auto pixels = canvas.pixels();
+        const DcState before = dc_state(canvas.dc().m_hDC);
+        run.arm();
+        if (horizontal)
+          AfxDrawRect(&canvas.dc(), &skin_, CPoint(1, 1), 10, 6, CRect(0, 0, 30, 6));
+        else
+          AfxDrawVertRect(&canvas.dc(), &skin_, CPoint(1, 1), 6, 10, CRect(0, 0, 6, 30));
+        run.disarm();
+        EXPECT_EQ(canvas.pixels() == pixels, run.faulted) << "drawn exactly when nothing failed";
+        EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+      }
       EXPECT_NO_LEAKS(guard);
     });
   }

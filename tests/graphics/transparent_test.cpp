@@ -11,6 +11,9 @@
 namespace veneer::test {
 namespace {
 
+class TransparentDrawing : public GdiTest {};
+class Overlay : public GdiTest {};
+
 // A skin with key-coloured pixels scattered at the given density, and black ones too (the
 // colour the mask technique blackens transparent pixels with).
 std::vector<COLORREF> random_skin(int width, int height, int key_percent) {
@@ -56,8 +59,7 @@ class WatchedDC : public CDC {
   std::vector<std::pair<std::string, COLORREF>> calls;
 };
 
-TEST(TransparentDrawing, KeyPixelsKeepTheTargetAndOthersArriveUnchanged) {
-  LeakGuard guard;
+TEST_F(TransparentDrawing, KeyPixelsKeepTheTargetAndOthersArriveUnchanged) {
   for (int density : {0, 20, 60, 100}) {
     SCOPED_TRACE(density);
     const auto colours = random_skin(40, 30, density);
@@ -78,11 +80,9 @@ TEST(TransparentDrawing, KeyPixelsKeepTheTargetAndOthersArriveUnchanged) {
     EXPECT_EQ(dc_state(dc), before) << dc_state(dc).describe();
     EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(skin.m_hObject)), skin_bits) << "the source was changed";
   }
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(TransparentDrawing, AnyColourCanBeTheKeyBlackIncluded) {
-  LeakGuard guard;
+TEST_F(TransparentDrawing, AnyColourCanBeTheKeyBlackIncluded) {
   const auto colours = random_skin(24, 24, 30);
   CBitmap skin;
   make_skin(skin, 24, colours);
@@ -92,10 +92,9 @@ TEST(TransparentDrawing, AnyColourCanBeTheKeyBlackIncluded) {
     AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(0, 0), CRect(0, 0, 24, 24), key);
     EXPECT_EQ(canvas.pixels(), want) << std::hex << key;
   }
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(TransparentDrawing, ABlockWithoutKeyPixelsIsAPlainCopy) {
+TEST_F(TransparentDrawing, ABlockWithoutKeyPixelsIsAPlainCopy) {
   const auto colours = random_skin(20, 20, 0);
   CBitmap skin;
   make_skin(skin, 20, colours);
@@ -105,7 +104,7 @@ TEST(TransparentDrawing, ABlockWithoutKeyPixelsIsAPlainCopy) {
   EXPECT_EQ(trans.pixels(), plain.pixels());
 }
 
-TEST(TransparentDrawing, ColoursGoThroughTheTargetObjectsOwnOperations) {
+TEST_F(TransparentDrawing, ColoursGoThroughTheTargetObjectsOwnOperations) {
   const auto colours = random_skin(8, 8, 30);
   CBitmap skin;
   make_skin(skin, 8, colours);
@@ -123,8 +122,7 @@ TEST(TransparentDrawing, ColoursGoThroughTheTargetObjectsOwnOperations) {
   EXPECT_EQ(canvas.pixels(), want);
 }
 
-TEST(TransparentDrawing, NothingIsDrawnWithoutABitmapOrWhenItCannotBeSelected) {
-  LeakGuard guard;
+TEST_F(TransparentDrawing, NothingIsDrawnWithoutABitmapOrWhenItCannotBeSelected) {
   const auto colours = random_skin(8, 8, 30);
   CBitmap skin, empty;
   make_skin(skin, 8, colours);
@@ -144,11 +142,9 @@ TEST(TransparentDrawing, NothingIsDrawnWithoutABitmapOrWhenItCannotBeSelected) {
   EXPECT_EQ(canvas.pixels(), pixels);
   EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
   skin.DeleteObject();
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(Overlay, OnlyTheOverlaysNonKeyPixelsAreWrittenIntoTheBase) {
-  LeakGuard guard;
+TEST_F(Overlay, OnlyTheOverlaysNonKeyPixelsAreWrittenIntoTheBase) {
   const auto base_colours = random_skin(100, 100, 10);
   const auto overlay_colours = random_skin(16, 16, 40);
   for (CPoint pos : {CPoint(10, 20), CPoint(90, 95), CPoint(-5, -3), CPoint(100, 10)}) {
@@ -169,11 +165,9 @@ TEST(Overlay, OnlyTheOverlaysNonKeyPixelsAreWrittenIntoTheBase) {
       }
     EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(overlay.m_hObject)), overlay_bits);
   }
-  EXPECT_NO_LEAKS(guard);
 }
 
-TEST(Overlay, WithoutEitherBitmapTheBaseIsUnchanged) {
-  LeakGuard guard;
+TEST_F(Overlay, WithoutEitherBitmapTheBaseIsUnchanged) {
   CBitmap base, overlay, empty;
   make_skin(base, 10, random_skin(10, 10, 0));
   make_skin(overlay, 4, random_skin(4, 4, 0));
@@ -188,46 +182,49 @@ TEST(Overlay, WithoutEitherBitmapTheBaseIsUnchanged) {
   EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(base.m_hObject)), bits);
   base.DeleteObject();
   overlay.DeleteObject();
-  EXPECT_NO_LEAKS(guard);
 }
 
 #ifndef _WIN32
-TEST(TransparentDrawing, EveryFailedCreationLeavesTheTargetAsItWas) {
+TEST_F(TransparentDrawing, EveryFailedCreationLeavesTheTargetAsItWas) {
   const auto colours = random_skin(16, 16, 30);
   sweep_creation_failures([&](FaultRun& run) {
     LeakGuard guard;
-    CBitmap skin;
-    make_skin(skin, 16, colours);
-    Canvas canvas(16, 16);
-    ::SetBkColor(canvas.dc().m_hDC, RGB(3, 4, 5));
-    const auto pixels = canvas.pixels();
-    const auto want = expected_after(canvas, colours, 16, CPoint(2, 2), CRect(0, 0, 14, 14), kKey);
-    const DcState before = dc_state(canvas.dc().m_hDC);
-    run.arm();
-    AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(2, 2), CRect(0, 0, 14, 14), kKey);
-    run.disarm();
-    EXPECT_EQ(canvas.pixels(), run.faulted ? pixels : want);
-    EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
-    skin.DeleteObject();
+    {
+      CBitmap skin;
+      make_skin(skin, 16, colours);
+      Canvas canvas(16, 16);
+      ::SetBkColor(canvas.dc().m_hDC, RGB(3, 4, 5));
+      const auto pixels = canvas.pixels();
+      const auto want = expected_after(canvas, colours, 16, CPoint(2, 2), CRect(0, 0, 14, 14), kKey);
+      const DcState before = dc_state(canvas.dc().m_hDC);
+      run.arm();
+      AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(2, 2), CRect(0, 0, 14, 14), kKey);
+      run.disarm();
+      EXPECT_EQ(canvas.pixels(), run.faulted ? pixels : want);
+      EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+      skin.DeleteObject();
+    }
     EXPECT_NO_LEAKS(guard);
   });
 }
 
-TEST(Overlay, EveryFailedCreationLeavesTheBaseAsItWas) {
+TEST_F(Overlay, EveryFailedCreationLeavesTheBaseAsItWas) {
   const auto base_colours = random_skin(20, 20, 0);
   const auto overlay_colours = random_skin(8, 8, 30);
   sweep_creation_failures([&](FaultRun& run) {
     LeakGuard guard;
-    CBitmap base, overlay;
-    make_skin(base, 20, base_colours);
-    make_skin(overlay, 8, overlay_colours);
-    run.arm();
-    AfxOverlapBitmap(&base, &overlay, CPoint(3, 3));
-    run.disarm();
-    const bool unchanged = bitmap_colours(static_cast<HBITMAP>(base.m_hObject)) == base_colours;
-    EXPECT_EQ(unchanged, run.faulted);
-    base.DeleteObject();
-    overlay.DeleteObject();
+    {
+      CBitmap base, overlay;
+      make_skin(base, 20, base_colours);
+      make_skin(overlay, 8, overlay_colours);
+      run.arm();
+      AfxOverlapBitmap(&base, &overlay, CPoint(3, 3));
+      run.disarm();
+      const bool unchanged = bitmap_colours(static_cast<HBITMAP>(base.m_hObject)) == base_colours;
+      EXPECT_EQ(unchanged, run.faulted);
+      base.DeleteObject();
+      overlay.DeleteObject();
+    }
     EXPECT_NO_LEAKS(guard);
   });
 }
