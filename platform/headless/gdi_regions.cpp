@@ -149,6 +149,10 @@ BOOL WINAPI EqualRgn(HRGN a, HRGN b) {
   RegionObject* ra = find<RegionObject>(a);
   RegionObject* rb = find<RegionObject>(b);
   if (!ra || !rb) return ERROR;
+  // Empty regions are equal wherever pixman left their (empty) extents.
+  const bool a_empty = !pixman_region32_not_empty(&ra->region);
+  const bool b_empty = !pixman_region32_not_empty(&rb->region);
+  if (a_empty || b_empty) return a_empty == b_empty ? TRUE : FALSE;
   return pixman_region32_equal(&ra->region, &rb->region) ? TRUE : FALSE;
 }
 

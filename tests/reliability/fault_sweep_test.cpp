@@ -365,7 +365,9 @@ TEST_P(FaultSweep, EachCreationFailingInTurnGivesTheFailureResultAndLeavesNothin
         after = world.state();
       }
       EXPECT_EQ(result, e.failure ? std::string(e.failure) : clean.result);
-      if (e.no_effect_on_failure) EXPECT_EQ(after, before) << "the failed call changed what the caller sees";
+      if (e.no_effect_on_failure) {
+        EXPECT_EQ(after, before) << "the failed call changed what the caller sees";
+      }
       EXPECT_EQ(live_counts(), start) << "a faulted run left objects behind";
     }
   }
@@ -377,8 +379,9 @@ INSTANTIATE_TEST_SUITE_P(EveryExport, FaultSweep, ::testing::Range<std::size_t>(
                          [](const ::testing::TestParamInfo<std::size_t>& info) {
                            std::string n = exports()[info.param].name;
                            std::string out;
-                           for (char c : n)
+                           for (char c : n) {
                              if (std::isalnum(static_cast<unsigned char>(c))) out += c;
+                           }
                            return out;
                          });
 

@@ -40,7 +40,12 @@ class FreshLibrary {
  public:
   explicit FreshLibrary(const ScratchDir& dir) {
     char name[4096] = {};
+#ifdef _WIN32
     HMODULE linked = GetModuleHandleA(library_name);
+#else
+    // The linked library goes by its versioned file name; find it by one of its functions.
+    HMODULE linked = HeadlessModuleFromAddress(reinterpret_cast<const void*>(&::AfxGetAppPath));
+#endif
     if (!linked || GetModuleFileNameA(linked, name, sizeof name) == 0) return;
     static int copies = 0;
     copy_ = dir.file("fresh" + std::to_string(++copies) + "-" + library_name);
