@@ -4,6 +4,7 @@
 #   asan    - the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   win64   - Windows 64-bit (mingw-w64), tests under Wine
 #   win32   - Windows 32-bit (mingw-w64), tests under Wine
+#   picture - the demo's window drawn natively and under Wine, compared pixel for pixel
 #   fuzz    - the libFuzzer targets, each run for a bounded time
 # Exits non-zero when any build or any test fails.
 set -uo pipefail
@@ -37,6 +38,14 @@ for preset in native asan win64 win32; do
   ctest --preset "$preset" -j"$jobs" --timeout 1500
   record "$preset tests" $?
 done
+
+# The picture test: the demo's window drawn natively and under Wine, compared pixel for pixel.
+if [ -x build/native/bin/veneer-demo ] && [ -x build/win64/bin/veneer-demo.exe ] && [ -x build/win32/bin/veneer-demo.exe ]; then
+  bash scripts/compare-demo.sh
+  record "picture test" $?
+else
+  record "picture test (demo builds missing)" 1
+fi
 
 if build fuzz; then
   bash scripts/run-fuzzers.sh "${VENEER_FUZZ_SECONDS:-15}"
