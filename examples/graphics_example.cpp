@@ -33,15 +33,16 @@ int main() {
   std::uint32_t *skin_bits = nullptr, *canvas_bits = nullptr;
   if (!make_dib(skin, 12, 8, skin_bits) || !make_dib(canvas, 100, 40, canvas_bits)) return 1;
   for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 12; ++x) skin_bits[y * 12 + x] = ((x == 0 || x == 11) && (y == 0 || y == 7)) ? 0xFF00FF : 0x3050A0;
+    for (int x = 0; x < 12; ++x)
+      skin_bits[y * 12 + x] = ((x == 0 || x == 11) && (y == 0 || y == 7)) ? 0xFF00FF : 0x3050A0;
 
   CDC dc;
   dc.Attach(CreateCompatibleDC(nullptr));
   CBitmap* previous = dc.SelectObject(&canvas);
   CRect all(0, 0, 100, 40);
-  AfxGradientFillRect(&dc, all, RGB(240, 240, 255), RGB(160, 170, 200), 1);           // top to bottom
-  AfxDrawHoriRectEx(&dc, &skin, CPoint(0, 0), 12, 8, CRect(0, 0, 100, 8), 3, 3);     // caps of 3
-  AfxDrawTransBitmap(&dc, &skin, CPoint(0, 0), CRect(10, 20, 22, 28), kKey);          // corners left out
+  AfxGradientFillRect(&dc, all, RGB(240, 240, 255), RGB(160, 170, 200), 1);       // top to bottom
+  AfxDrawHoriRectEx(&dc, &skin, CPoint(0, 0), 12, 8, CRect(0, 0, 100, 8), 3, 3);  // caps of 3
+  AfxDrawTransBitmap(&dc, &skin, CPoint(0, 0), CRect(10, 20, 22, 28), kKey);      // corners left out
   AfxDrawSingleLine(&dc, CPoint(0, 39), CPoint(100, 39), RGB(0, 0, 0));
   dc.SelectObject(previous);  // a bitmap must be free before Veneer reads it
   GdiFlush();

@@ -14,8 +14,8 @@ int main() {
   window_class.hInstance = GetModuleHandleA(nullptr);
   window_class.lpszClassName = "VeneerExample";
   RegisterClassA(&window_class);
-  HWND window = CreateWindowExA(0, "VeneerExample", "Veneer example", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100,
-                                100, nullptr, nullptr, window_class.hInstance, nullptr);
+  HWND window = CreateWindowExA(0, "VeneerExample", "Veneer example", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                nullptr, nullptr, window_class.hInstance, nullptr);
   if (!window) return 1;
 
   AfxCenterDesktop(window, 640, 400);  // sized and centred in the work area
