@@ -34,6 +34,10 @@ else()
   set(VENEER_PC_FRAMEWORK_REQUIRES "")
   set(VENEER_PC_SYSTEM_LIBS "-luser32 -lgdi32 -lmsimg32 -lpsapi")
 endif()
+# The pkg-config files find the prefix from their own place, so that an install with
+# `cmake --install --prefix` elsewhere still gives the right paths.
+file(RELATIVE_PATH VENEER_PC_TO_PREFIX "/veneer-root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/veneer-root")
+string(REGEX REPLACE "/$" "" VENEER_PC_TO_PREFIX "${VENEER_PC_TO_PREFIX}")
 foreach(pc veneer veneer-framework veneer-headless)
   if(pc STREQUAL "veneer-headless" AND NOT VENEER_HEADLESS)
     continue()
