@@ -115,11 +115,11 @@ VENEER_API void AfxAnimate2Tray(HWND window);
 VENEER_API int AfxFindTrayIconPosition(HWND owner, int icon_id, CRect& rect);
 
 // ---- Skin graphics ------------------------------------------------------------------------
-// The target CDC must be non-null and hold a device context. A null source bitmap, or one
-// that holds no handle, makes a drawing function a no-op; so does a bitmap that cannot be
-// read because the host keeps it selected into a device context of its own, or a working
-// object that the platform cannot create. Sizes go to the platform as computed (a negative
-// width mirrors), and no function sets a stretch mode.
+// A null target, or a target CDC that holds no device context, draws nothing. A null source
+// bitmap, or one that holds no handle (or a destroyed one), makes a drawing function a no-op;
+// so does a bitmap that cannot be read because the host keeps it selected into a device
+// context of its own, or a working object that the platform cannot create. Sizes go to the
+// platform as computed (a negative width mirrors), and no function sets a stretch mode.
 
 // Copies the block of the bitmap at source to dest, unscaled (SRCCOPY).
 VENEER_API void AfxDrawNormalBitmap(CDC* target, CBitmap* bitmap, CPoint source, CRect dest);
