@@ -39,6 +39,7 @@ for preset in native asan win64 win32; do
 done
 
 if build fuzz; then
+  # 15 s each: about a minute for the four targets together.
   bash scripts/run-fuzzers.sh "${VENEER_FUZZ_SECONDS:-15}"
   record "fuzzing" $?
 else
