@@ -59,7 +59,8 @@ struct Surface {
         info.header.biBitCount = static_cast<WORD>(bpp);
         info.colours[1] = RGBQUAD{255, 255, 255, 0};
         void* bits = nullptr;
-        bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap =
+            CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
         break;
       }
       case 2:
@@ -266,7 +267,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     span(y, h, y0, y1);
     for (int py = 0; py < dst.height; ++py)
       for (int px = 0; px < dst.width; ++px) {
-        const std::size_t i = static_cast<std::size_t>(py) * static_cast<std::size_t>(dst.width) + static_cast<std::size_t>(px);
+        const std::size_t i =
+            static_cast<std::size_t>(py) * static_cast<std::size_t>(dst.width) + static_cast<std::size_t>(px);
         if (px < x0 || px >= x1 || py < y0 || py >= y1) require(after[i] == before[i]);
       }
 

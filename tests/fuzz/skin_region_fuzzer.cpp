@@ -79,11 +79,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       top_down.bmiHeader.biHeight = -height;
       // A monochrome device bitmap takes its rows as they are (its rows are padded to 2 bytes).
       if (depth == 1) {
-        std::vector<std::uint8_t> ddb((static_cast<std::size_t>(width) + 15) / 16 * 2 * static_cast<std::size_t>(height));
+        std::vector<std::uint8_t> ddb((static_cast<std::size_t>(width) + 15) / 16 * 2 *
+                                      static_cast<std::size_t>(height));
         const std::size_t ddb_row = (static_cast<std::size_t>(width) + 15) / 16 * 2;
         for (int y = 0; y < height; ++y)
-          std::memcpy(ddb.data() + ddb_row * static_cast<std::size_t>(y), pixels.data() + row * static_cast<std::size_t>(y),
-                      ddb_row);
+          std::memcpy(ddb.data() + ddb_row * static_cast<std::size_t>(y),
+                      pixels.data() + row * static_cast<std::size_t>(y), ddb_row);
         SetBitmapBits(handle, static_cast<DWORD>(ddb.size()), ddb.data());
       } else {
         SetDIBits(screen, handle, 0, static_cast<UINT>(height), pixels.data(), &top_down, DIB_RGB_COLORS);

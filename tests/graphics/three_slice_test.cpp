@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-
 #include <optional>
 
 #include "include/veneer/veneer.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-
 #include <utility>
 
 #include "include/veneer/veneer.h"
@@ -288,7 +287,8 @@ TEST_F(Overlay, BitmapsOfEveryDepthStaleHandlesAndFarPositions) {
   AfxOverlapBitmap(&base, &stale, CPoint(0, 0));
   AfxOverlapBitmap(&stale, &mono, CPoint(0, 0));
   stale.Detach();
-  for (CPoint pos : {CPoint(INT_MAX, INT_MAX), CPoint(INT_MIN, INT_MIN), CPoint(INT_MAX - 3, 0), CPoint(8, 0), CPoint(0, -2)})
+  for (CPoint pos :
+       {CPoint(INT_MAX, INT_MAX), CPoint(INT_MIN, INT_MIN), CPoint(INT_MAX - 3, 0), CPoint(8, 0), CPoint(0, -2)})
     AfxOverlapBitmap(&base, &mono, pos);
   EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(base.m_hObject)), bits);
   base.DeleteObject();

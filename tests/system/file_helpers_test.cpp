@@ -139,12 +139,12 @@ TEST(FileHelpers, OddPathsGiveTheFailureResultsAndChangeNothing) {
   std::filesystem::create_directory(dir.file("folder"));
   const std::string separator = "/";  // a separator on every platform
   const std::vector<std::string> paths = {
-      "",                                              // nothing at all
-      dir.path(),                                      // a folder
-      dir.file("folder") + separator,                  // a folder, named with its separator
-      dir.file("missing") + separator + "f",           // a folder on the way that does not exist
-      f + separator + "f",                             // a file used as a folder
-      dir.file(std::string(300, 'n')),                 // a name longer than a file system takes
+      "",                                                // nothing at all
+      dir.path(),                                        // a folder
+      dir.file("folder") + separator,                    // a folder, named with its separator
+      dir.file("missing") + separator + "f",             // a folder on the way that does not exist
+      f + separator + "f",                               // a file used as a folder
+      dir.file(std::string(300, 'n')),                   // a name longer than a file system takes
       dir.path() + separator + std::string(40000, 'x'),  // a path longer than the system takes
   };
   for (const std::string& path : paths) {
