@@ -11,10 +11,11 @@ namespace {
 // Runs one blit from the bitmap, selected into a memory context compatible with the target.
 // Nothing is drawn when there is no bitmap, or when the context cannot be made or the
 // bitmap cannot be selected into it (it is selected into another context): a blit from
-// the context's own 1x1 bitmap would put a stray pixel into the target.
+// the context's own 1x1 bitmap would put a stray pixel into the target. A null target is no
+// target: nothing to draw into.
 template <class Blit>
 void blit_from_bitmap(CDC* target, CBitmap* bitmap, Blit blit) {
-  if (!bitmap || !bitmap->m_hObject) return;
+  if (!target || !bitmap || !bitmap->m_hObject) return;
   CDC memory;
   if (!open_memory_context(memory, target->m_hDC)) return;
   ScopedSelection selection(memory.m_hDC, bitmap->m_hObject);
@@ -53,6 +54,7 @@ void AfxDrawStretchBitmap(CDC* target, CBitmap* bitmap, CPoint source, int sourc
 }
 
 void AfxDrawSingleLine(CDC* target, CPoint from, CPoint to, COLORREF color) {
+  if (!target) return;
   // Raises the framework's resource exception when no pen can be made; nothing has been
   // selected into the target by then.
   CPen pen(PS_SOLID, 1, color);
@@ -65,6 +67,7 @@ void AfxDrawSingleLine(CDC* target, CPoint from, CPoint to, COLORREF color) {
 }
 
 void AfxGradientFillRect(CDC* target, CRect& rect, COLORREF first, COLORREF second, int vertical) {
+  if (!target) return;
   TRIVERTEX vertices[2] = {gradient_vertex(rect.left, rect.top, first),
                            gradient_vertex(rect.right, rect.bottom, second)};
   GRADIENT_RECT mesh = {0, 1};

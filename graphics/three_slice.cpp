@@ -50,7 +50,7 @@ void copy_slice(HDC target, HDC memory, const Slice& s) {
 
 void draw_strip(bool horizontal, CDC* target, CBitmap* bitmap, CPoint source, int source_width, int source_height,
                 const CRect& dest, int first_cap, int second_cap) {
-  if (!bitmap || !bitmap->m_hObject) return;
+  if (!target || !bitmap || !bitmap->m_hObject) return;
   CDC memory;
   if (!open_memory_context(memory, target->m_hDC)) return;
   ScopedSelection selection(memory.m_hDC, bitmap->m_hObject);

@@ -42,7 +42,7 @@ class MaskColours {
 }  // namespace
 
 void AfxDrawTransBitmap(CDC* target, CBitmap* bitmap, CPoint source, CRect dest, COLORREF key) {
-  if (!bitmap || !bitmap->m_hObject) return;
+  if (!target || !bitmap || !bitmap->m_hObject) return;
   const int w = dest.Width();
   const int h = dest.Height();
   if (w <= 0 || h <= 0) return;

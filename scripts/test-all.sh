@@ -48,6 +48,7 @@ else
 fi
 
 if build fuzz; then
+  # 15 s each: about a minute for the four targets together.
   bash scripts/run-fuzzers.sh "${VENEER_FUZZ_SECONDS:-15}"
   record "fuzzing" $?
 else

@@ -191,15 +191,16 @@ VENEER_API void AfxAnimate2Tray(HWND window);
 VENEER_API int AfxFindTrayIconPosition(HWND owner, int icon_id, CRect& rect);
 
 // ---- Skin graphics ------------------------------------------------------------------------
-// target: the caller's CDC, which must be non-null and hold a device context (it is not
-// checked). Bitmaps are the caller's and are only read, unless a comment says otherwise.
-// A null source bitmap, or one that holds no bitmap, makes a function a no-op; so does a
-// bitmap that cannot be read because it is selected into another device context (the host
-// must deselect it first), and a working object the platform cannot create. Coordinates are
-// the target's logical ones; source points are pixels of the bitmap, and the block they
-// start should lie inside it. Sizes go to the platform as computed (a negative width or
-// height mirrors), except where a comment says otherwise. No function sets a stretch mode:
-// scaled parts use the target's own (SetStretchBltMode). No function has a result.
+// target: the caller's CDC. A null target, or a target CDC that holds no device context,
+// draws nothing. Bitmaps are the caller's and are only read, unless a comment says otherwise.
+// A null source bitmap, or one that holds no bitmap (or a destroyed one), makes a function a
+// no-op; so does a bitmap that cannot be read because it is selected into another device
+// context (the host must deselect it first), and a working object the platform cannot
+// create. Coordinates are the target's logical ones; source points are pixels of the bitmap,
+// and the block they start should lie inside it. Sizes go to the platform as computed (a
+// negative width or height mirrors), except where a comment says otherwise. No function sets
+// a stretch mode: scaled parts use the target's own (SetStretchBltMode). No function has a
+// result.
 
 // Copies the dest.Width() x dest.Height() block of the bitmap at source to dest's top-left
 // corner, unscaled (SRCCOPY).

@@ -4,6 +4,7 @@
 // destroy windows, so code that calls one finds its windows again by handle afterwards.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -111,6 +112,9 @@ RECT screen_rect(const Window& w);
 // Moves and sizes a window, with the size clamped as the style asks; sends WM_MOVE/WM_SIZE.
 void place_window(HWND window, RECT rect);
 void clamp_size(const Window& w, int& width, int& height);
+// A coordinate from a sum of 32-bit values, wrapped to 32 bits as the callers' own arithmetic
+// would wrap it, instead of overflowing: a window may be placed anywhere in the int range.
+inline LONG wrapped_coordinate(long long value) { return static_cast<LONG>(static_cast<std::uint32_t>(value)); }
 
 // Z-order and activation (window_show.cpp)
 void link_window(Window& w, HWND insert_after);

@@ -1,4 +1,5 @@
 // Single pixels and one-pixel lines.
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/headless/gdi_objects.h"
@@ -16,11 +17,27 @@ bool inside(const RECT& r, long long x, long long y) {
 // The nearest whole number to num/den (den > 0), halves going to the smaller one: Win32's
 // lines put a pixel exactly between two rows (or columns) on the upper (or left) one, in
 // whichever direction they are drawn, so that a line and its reverse cover the same pixels.
-long long round_half_down(long long num, long long den) {
-  long long a = 2 * num - den, b = 2 * den;  // ceil(a / b)
-  long long q = a / b;
+// Lines may run between any two 32-bit points, so num reaches 2^64: the sums are 128-bit.
+long long round_half_down(__int128 num, long long den) {
+  __int128 a = 2 * num - den, b = 2 * static_cast<__int128>(den);  // ceil(a / b)
+  __int128 q = a / b;
   if (a % b != 0 && a > 0) ++q;
-  return q;
+  return static_cast<long long>(q);
+}
+
+// The steps i in [0, count) of a line along one axis, from `start` by `step` (+1 or -1), that
+// land in [lo, hi): a line far longer than the surface only walks the part that can show.
+void visible_steps(long long start, long long step, long long count, long long lo, long long hi, long long& first,
+                   long long& last) {
+  if (step > 0) {
+    first = lo - start;
+    last = hi - start;
+  } else {
+    first = start - hi + 1;
+    last = start - lo + 1;
+  }
+  first = std::max<long long>(first, 0);
+  last = std::min<long long>(last, count);
 }
 
 }  // namespace
@@ -68,15 +85,17 @@ BOOL WINAPI LineTo(HDC dc, int x, int y) {
   long long adx = std::llabs(dx), ady = std::llabs(dy);
   // The last point is not drawn: a line of n steps along its major axis has n pixels.
   if (adx >= ady) {
-    long long step = dx > 0 ? 1 : -1;
-    for (long long i = 0; i < adx; ++i) {
-      long long px = x0 + i * step, py = y0 + round_half_down(dy * i, adx);
+    long long step = dx > 0 ? 1 : -1, first, last;
+    visible_steps(x0, step, adx, clip.left, clip.right, first, last);
+    for (long long i = first; i < last; ++i) {
+      long long px = x0 + i * step, py = y0 + round_half_down(static_cast<__int128>(dy) * i, adx);
       if (inside(clip, px, py)) raster::write_pixel(s.row(static_cast<int>(py)), bpp, static_cast<int>(px), pixel);
     }
   } else {
-    long long step = dy > 0 ? 1 : -1;
-    for (long long i = 0; i < ady; ++i) {
-      long long py = y0 + i * step, px = x0 + round_half_down(dx * i, ady);
+    long long step = dy > 0 ? 1 : -1, first, last;
+    visible_steps(y0, step, ady, clip.top, clip.bottom, first, last);
+    for (long long i = first; i < last; ++i) {
+      long long py = y0 + i * step, px = x0 + round_half_down(static_cast<__int128>(dx) * i, ady);
       if (inside(clip, px, py)) raster::write_pixel(s.row(static_cast<int>(py)), bpp, static_cast<int>(px), pixel);
     }
   }

@@ -210,7 +210,8 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
   w->process_id = me.process_id;
   w->thread_id = me.thread_id;
   clamp_size(*w, width, height);
-  w->rect = RECT{x, y, x + width, y + height};
+  w->rect = RECT{x, y, wrapped_coordinate(static_cast<long long>(x) + width),
+                 wrapped_coordinate(static_cast<long long>(y) + height)};
   w->normal_rect = w->rect;
   if (is_top_level(*w))
     link_window(*w, HWND_TOP);

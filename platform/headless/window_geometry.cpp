@@ -206,15 +206,15 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int width
 
   RECT r = w->rect;
   if (!(flags & SWP_NOMOVE)) {
-    r.right += x - r.left;
-    r.bottom += y - r.top;
+    r.right = wrapped_coordinate(static_cast<long long>(r.right) + x - r.left);
+    r.bottom = wrapped_coordinate(static_cast<long long>(r.bottom) + y - r.top);
     r.left = x;
     r.top = y;
   }
   if (!(flags & SWP_NOSIZE)) {
     clamp_size(*w, width, height);
-    r.right = r.left + width;
-    r.bottom = r.top + height;
+    r.right = wrapped_coordinate(static_cast<long long>(r.left) + width);
+    r.bottom = wrapped_coordinate(static_cast<long long>(r.top) + height);
   }
   if (changed(r, w->rect)) {
     place_window(window, r);

@@ -2,6 +2,7 @@
 // bottom-up, pixels drawn from a small palette so that the key colour is common) becomes a
 // region, which must hold exactly the bitmap's pixels that do not read as RGB(255, 0, 255).
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -12,8 +13,12 @@
 
 namespace {
 
-void require(bool ok) {
-  if (!ok) std::abort();
+// A failed check names itself before the crash, so that a finding is read at once.
+#define require(condition) check((condition), #condition, __LINE__)
+void check(bool ok, const char* what, int line) {
+  if (ok) return;
+  std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
+  std::abort();
 }
 
 constexpr COLORREF kKey = RGB(255, 0, 255);
@@ -26,55 +31,104 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int depth = depths[in.byte() % 3];
   const int width = in.byte() % 70;  // 0: the empty bitmap, which must fail
   const int height = in.byte() % 40;
-  const bool bottom_up = in.byte() & 1;
+  const std::uint8_t layout = in.byte();
+  const bool bottom_up = layout & 1;
+  const bool device_bitmap = layout & 2;  // a device-dependent bitmap instead of a DIB section
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = bottom_up ? height : -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = static_cast<WORD>(depth);
-  void* bits = nullptr;
-  HBITMAP handle = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  CBitmap bitmap;
-  if (handle) {
-    bitmap.Attach(handle);
-    const std::size_t row = (static_cast<std::size_t>(width) * depth + 31) / 32 * 4;
-    auto* p = static_cast<std::uint8_t*>(bits);
-    // Pixels from a palette of the key, near-keys and anything; the fourth byte random.
-    static const std::uint32_t palette[] = {0x00FF00FF, 0xFFFF00FF, 0x00FE00FF, 0x00FF01FF, 0x00FF00FE, 0};
-    for (int y = 0; y < height; ++y) {
-      std::uint8_t* r = p + row * static_cast<std::size_t>(y);
+  // Room for a monochrome DIB's two colours: black and white, so that a 1-bit bitmap reads
+  // the same through every path.
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[2];
+  } info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = width;
+  info.header.biHeight = bottom_up ? height : -height;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = static_cast<WORD>(depth);
+  info.colours[1] = RGBQUAD{255, 255, 255, 0};
+
+  // The pixels, as a DIB row of the depth (padded to 4 bytes) from the top row down.
+  const std::size_t row = (static_cast<std::size_t>(width) * depth + 31) / 32 * 4;
+  std::vector<std::uint8_t> pixels(row * static_cast<std::size_t>(height));
+  // Pixels from a palette of the key, near-keys and anything; the fourth byte random.
+  static const std::uint32_t palette[] = {0x00FF00FF, 0xFFFF00FF, 0x00FE00FF, 0x00FF01FF, 0x00FF00FE, 0};
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* r = pixels.data() + row * static_cast<std::size_t>(y);
+    if (depth == 1) {
+      for (std::size_t i = 0; i < row; ++i) r[i] = in.byte();
+      continue;
+    }
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t pick = in.byte();
+      std::uint32_t v = pick % 8 < 6 ? palette[pick % 8] : (pick * 0x01010101u) ^ 0x00A5C3E1u;
+      if (pick % 8 == 5) v = in.byte() | (in.byte() << 8) | (in.byte() << 16);
+      std::memcpy(r + static_cast<std::size_t>(x) * (depth / 8), &v, static_cast<std::size_t>(depth / 8));
+    }
+  }
+
+  HBITMAP handle = nullptr;
+  if (device_bitmap) {
+    handle = CreateBitmap(width, height, 1, static_cast<UINT>(depth), nullptr);
+    // Without a width or a height the platform hands out its shared 1x1 bitmap: not to be
+    // written.
+    if (handle && width > 0 && height > 0) {
+      const BITMAPINFO* as_info = reinterpret_cast<const BITMAPINFO*>(&info);
+      HDC screen = GetDC(nullptr);
+      BITMAPINFO top_down = *as_info;
+      top_down.bmiHeader.biHeight = -height;
+      // A monochrome device bitmap takes its rows as they are (its rows are padded to 2 bytes).
       if (depth == 1) {
-        for (std::size_t i = 0; i < row; ++i) r[i] = in.byte();
-        continue;
+        std::vector<std::uint8_t> ddb((static_cast<std::size_t>(width) + 15) / 16 * 2 *
+                                      static_cast<std::size_t>(height));
+        const std::size_t ddb_row = (static_cast<std::size_t>(width) + 15) / 16 * 2;
+        for (int y = 0; y < height; ++y)
+          std::memcpy(ddb.data() + ddb_row * static_cast<std::size_t>(y),
+                      pixels.data() + row * static_cast<std::size_t>(y), ddb_row);
+        SetBitmapBits(handle, static_cast<DWORD>(ddb.size()), ddb.data());
+      } else {
+        SetDIBits(screen, handle, 0, static_cast<UINT>(height), pixels.data(), &top_down, DIB_RGB_COLORS);
       }
-      for (int x = 0; x < width; ++x) {
-        std::uint8_t pick = in.byte();
-        std::uint32_t v = pick % 8 < 6 ? palette[pick % 8] : (pick * 0x01010101u) ^ 0x00A5C3E1u;
-        if (pick % 8 == 5) v = in.byte() | (in.byte() << 8) | (in.byte() << 16);
-        std::memcpy(r + static_cast<std::size_t>(x) * (depth / 8), &v, static_cast<std::size_t>(depth / 8));
+      ReleaseDC(nullptr, screen);
+    }
+  } else {
+    void* bits = nullptr;
+    handle = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (handle && bits) {
+      auto* p = static_cast<std::uint8_t*>(bits);
+      for (int y = 0; y < height; ++y) {
+        const int stored = bottom_up ? height - 1 - y : y;
+        std::memcpy(p + row * static_cast<std::size_t>(stored), pixels.data() + row * static_cast<std::size_t>(y), row);
       }
     }
   }
+  CBitmap bitmap;
+  if (handle) bitmap.Attach(handle);
 
   CRgn region;
   region.CreateRectRgn(1, 1, 2, 2);
   HGDIOBJ before = region.GetSafeHandle();
   const int made = AfxCreateSkinRegion(&bitmap, &region);
-  if (!handle || width == 0 || height == 0) {
+  if (!handle) {
     require(made == 0 && region.GetSafeHandle() == before);
     return 0;
   }
+  // The bitmap as made: a device bitmap asked for with no width or height is the platform's
+  // 1x1 monochrome one.
+  BITMAP made_as{};
+  require(GetObjectA(handle, sizeof made_as, &made_as) == sizeof made_as);
+  const int real_width = made_as.bmWidth, real_height = made_as.bmHeight;
   require(made == 1);
   HRGN result = static_cast<HRGN>(region.GetSafeHandle());
+  require(result != before && GetObjectType(before) == 0);  // the old region was deleted
   RECT box{};
   GetRgnBox(result, &box);
-  require(box.left >= 0 && box.top >= 0 && box.right <= width && box.bottom <= height);
+  require(box.left >= 0 && box.top >= 0 && box.right <= real_width && box.bottom <= real_height);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, handle);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) require((GetPixel(dc, x, y) != kKey) == (PtInRegion(result, x, y) != 0));
+  require(old != nullptr);
+  for (int y = 0; y < real_height; ++y)
+    for (int x = 0; x < real_width; ++x) require((GetPixel(dc, x, y) != kKey) == (PtInRegion(result, x, y) != 0));
   SelectObject(dc, old);
   DeleteDC(dc);
   return 0;

@@ -93,6 +93,21 @@ TEST_F(GrayConversion, OtherDepthsAndMissingBitmapsAreLeftAlone) {
   EXPECT_EQ(empty.m_hObject, nullptr);
 }
 
+TEST_F(GrayConversion, StaleHandlesAreLeftAloneAndDeviceBitmapsOfEachDepthConverted) {
+  CBitmap stale;
+  make_dib(stale, 4, 4, 32);
+  DeleteObject(stale.m_hObject);
+  AfxConvertToGray24(&stale);  // a destroyed bitmap: nothing to read, nothing done
+  stale.Detach();
+  // Device bitmaps of 32 bits convert as DIB sections do; monochrome ones stay as they are.
+  CBitmap ddb;
+  make_ddb(ddb, 5, 2, 32, random_bytes(40));
+  const auto bits = bitmap_bits(static_cast<HBITMAP>(ddb.m_hObject));
+  AfxConvertToGray24(&ddb);
+  EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(ddb.m_hObject)), converted(bits, 5, 2, 32));
+  ddb.DeleteObject();
+}
+
 TEST_F(GrayConversion, EveryColourAsStated) {
   // All 2^24 colours in one 4096 x 4096 24-bit bitmap.
   constexpr int kSide = 4096;
@@ -227,6 +242,24 @@ TEST_F(BitmapCopy, AFailedCopyLeavesTheDestinationAsItWas) {
   DeleteDC(holder);
   EXPECT_EQ(destination.m_hObject, held);
   EXPECT_EQ(pixel_bits(static_cast<HBITMAP>(held)), bits);
+  source.DeleteObject();
+  destination.DeleteObject();
+}
+
+TEST_F(BitmapCopy, StaleHandlesGiveZeroAndAnEmptyDestinationObjectIsFilled) {
+  CBitmap stale, source, destination;
+  make_dib(stale, 4, 4, 32);
+  DeleteObject(stale.m_hObject);
+  make_dib(destination, 3, 3, 24);
+  const HGDIOBJ held = destination.m_hObject;
+  EXPECT_EQ(AfxCopyBitmap(&stale, &destination), 0);
+  EXPECT_EQ(destination.m_hObject, held);
+  // A destination holding a destroyed handle gets the copy; the stale number is not deleted
+  // again (the platform refuses it), and nothing leaks.
+  make_dib(source, 2, 2, 32);
+  EXPECT_EQ(AfxCopyBitmap(&source, &stale), 1);
+  EXPECT_EQ(pixel_bits(static_cast<HBITMAP>(stale.m_hObject)), pixel_bits(static_cast<HBITMAP>(source.m_hObject)));
+  stale.DeleteObject();
   source.DeleteObject();
   destination.DeleteObject();
 }

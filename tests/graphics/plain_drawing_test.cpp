@@ -1,6 +1,8 @@
 // Plain blits, lines and gradients: their pixels, and the target's state after them.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "include/veneer/veneer.h"
 #include "tests/graphics/gdi_fixtures.h"
 #include "tests/support/leak_guard.h"
@@ -160,6 +162,113 @@ TEST_F(PlainDrawing, GradientTakesEachComponentAsTheHighByteOfItsChannel) {
   AfxGradientFillRect(&canvas.dc(), rect, RGB(0x12, 0xFF, 0), RGB(0x12, 0, 0), 0);
   EXPECT_EQ(canvas.at(0, 0), RGB(0x12, 0xFF, 0));
   EXPECT_EQ(canvas.at(1, 0), RGB(0x12, 0xE5, 0));
+}
+
+// A bitmap object whose handle the host already destroyed.
+struct StaleBitmap {
+  CBitmap object;
+  StaleBitmap() {
+    make_dib32(object, 4, 4, coded);
+    DeleteObject(object.m_hObject);
+  }
+  ~StaleBitmap() { object.Detach(); }  // not ours to delete twice: the number may be reused
+};
+
+TEST_F(PlainDrawing, BadTargetsBitmapsAndRectanglesDrawNothingAndNeverCrash) {
+  CBitmap skin;
+  make_dib32(skin, 8, 8, coded);
+  Canvas canvas(10, 10);
+  const auto pixels = canvas.pixels();
+  const DcState before = dc_state(canvas.dc().m_hDC);
+  CRect rect(0, 0, 5, 5);
+
+  // No target, or a target object without a device context.
+  CDC unattached;
+  for (CDC* target : {static_cast<CDC*>(nullptr), &unattached}) {
+    AfxDrawNormalBitmap(target, &skin, CPoint(0, 0), CRect(0, 0, 5, 5));
+    AfxDrawStretchBitmap(target, &skin, CPoint(0, 0), 4, 4, CRect(0, 0, 8, 8));
+    AfxDrawSingleLine(target, CPoint(0, 0), CPoint(5, 5), RGB(1, 2, 3));
+    AfxGradientFillRect(target, rect, RGB(1, 2, 3), RGB(4, 5, 6), 1);
+  }
+  EXPECT_EQ(unattached.m_hDC, nullptr);
+  EXPECT_EQ(rect, CRect(0, 0, 5, 5));
+
+  // A destroyed bitmap handle cannot be selected: nothing is drawn.
+  {
+    StaleBitmap stale;
+    AfxDrawNormalBitmap(&canvas.dc(), &stale.object, CPoint(0, 0), CRect(0, 0, 5, 5));
+    AfxDrawStretchBitmap(&canvas.dc(), &stale.object, CPoint(0, 0), 4, 4, CRect(0, 0, 8, 8));
+  }
+
+  // Rectangles and source blocks wholly off either surface, at the ends of the int range,
+  // inverted or of a size that wraps: nothing lands on the canvas.
+  const int big = INT_MAX, small = INT_MIN;
+  const struct {
+    CPoint source;
+    CRect dest;
+    bool dest_off;  // the rectangle itself misses the canvas (not only the block it reads)
+  } off[] = {{{0, 0}, {small, small, small + 5, small + 5}, true},
+             {{0, 0}, {big - 5, big - 5, big, big}, true},
+             {{0, 0}, {small, 0, big, 5}, false},  // width wraps to -1: one column at INT_MIN
+             {{big, big}, {0, 0, 5, 5}, false},
+             {{small, small}, {0, 0, 5, 5}, false},
+             {{-20, 0}, {0, 0, 5, 5}, false},
+             {{8, 8}, {0, 0, 5, 5}, false}};
+  for (const auto& c : off) {
+    AfxDrawNormalBitmap(&canvas.dc(), &skin, c.source, c.dest);
+    AfxDrawStretchBitmap(&canvas.dc(), &skin, c.source, 4, 4, c.dest);
+    AfxDrawSingleLine(&canvas.dc(), c.dest.TopLeft(), c.dest.TopLeft(), RGB(1, 2, 3));  // a line of no pixels
+    if (!c.dest_off) continue;
+    AfxDrawStretchBitmap(&canvas.dc(), &skin, c.source, big, small, c.dest);
+    CRect fill = c.dest;
+    AfxGradientFillRect(&canvas.dc(), fill, RGB(1, 2, 3), RGB(4, 5, 6), 0);
+  }
+  AfxDrawSingleLine(&canvas.dc(), CPoint(small, small), CPoint(small, big), RGB(1, 2, 3));  // left of the canvas
+  AfxDrawStretchBitmap(&canvas.dc(), &skin, CPoint(0, 0), 0, 0, CRect(0, 0, 5, 5));         // an empty source
+  EXPECT_EQ(canvas.pixels(), pixels);
+  // The line's end is the target's position, as always; the rest of its state is as it was.
+  DcState after = dc_state(canvas.dc().m_hDC);
+  after.position = before.position;
+  EXPECT_EQ(after, before) << after.describe();
+
+  // An inverted gradient rectangle is the platform's to read: its corners as vertices in that
+  // order, which fills the normal rectangle from the second colour to the first.
+  CRect inverted(8, 8, 2, 2);
+  AfxGradientFillRect(&canvas.dc(), inverted, RGB(10, 20, 30), RGB(200, 100, 0), 0);
+  EXPECT_EQ(inverted, CRect(8, 8, 2, 2));
+  Canvas upright(10, 10);
+  CRect normal(2, 2, 8, 8);
+  AfxGradientFillRect(&upright.dc(), normal, RGB(200, 100, 0), RGB(10, 20, 30), 0);
+  EXPECT_EQ(canvas.pixels(), upright.pixels());
+  EXPECT_NE(canvas.pixels(), pixels);
+  skin.DeleteObject();
+}
+
+TEST_F(PlainDrawing, BitmapsOfEveryDepthAreDrawnInTheTargetsFormat) {
+  // Monochrome: 1 bits take the target's background colour, 0 bits its text colour.
+  CBitmap mono, deep24, ddb32;
+  make_ddb(mono, 8, 1, 1, {0xA5, 0x00});
+  Canvas canvas(8, 3);
+  SetBkColor(canvas.dc().m_hDC, RGB(250, 240, 230));
+  SetTextColor(canvas.dc().m_hDC, RGB(5, 6, 7));
+  AfxDrawNormalBitmap(&canvas.dc(), &mono, CPoint(0, 0), CRect(0, 0, 8, 1));
+  for (int x = 0; x < 8; ++x)
+    EXPECT_EQ(canvas.at(x, 0), (0xA5 >> (7 - x)) & 1 ? RGB(250, 240, 230) : RGB(5, 6, 7)) << x;
+  // 24-bit DIB section and 32-bit device bitmap: the colours as they are.
+  std::vector<BYTE> bits;
+  for (int x = 0; x < 8; ++x) bits.insert(bits.end(), {BYTE(x), BYTE(2 * x), BYTE(3 * x), 0xEE});
+  make_ddb(ddb32, 8, 1, 32, bits);
+  AfxDrawNormalBitmap(&canvas.dc(), &ddb32, CPoint(0, 0), CRect(0, 1, 8, 2));
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(canvas.at(x, 1), RGB(3 * x, 2 * x, x)) << x;
+  if (platform_has_depth(24)) {
+    make_dib(deep24, 8, 1, 24);
+    const auto colours = bitmap_colours(static_cast<HBITMAP>(deep24.m_hObject));
+    AfxDrawStretchBitmap(&canvas.dc(), &deep24, CPoint(0, 0), 8, 1, CRect(0, 2, 8, 3));
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(canvas.at(x, 2), colours[static_cast<std::size_t>(x)]) << x;
+    deep24.DeleteObject();
+  }
+  mono.DeleteObject();
+  ddb32.DeleteObject();
 }
 
 #ifndef _WIN32

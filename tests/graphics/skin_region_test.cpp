@@ -179,6 +179,64 @@ TEST_F(SkinRegion, GivesZeroAndKeepsTheRegionWhenItCannotBeBuilt) {
   bitmap.DeleteObject();
 }
 
+TEST_F(SkinRegion, BitmapsOfEveryDepthStaleHandlesAndRegionObjectsWithoutARegion) {
+  // Monochrome has no key colour: the whole rectangle. 24 bits: the key is cut out as in 32.
+  CBitmap mono, deep24;
+  make_ddb(mono, 13, 3, 1, std::vector<BYTE>(6, 0x5A));
+  std::vector<CBitmap*> bitmaps = {&mono};
+  if (platform_has_depth(24)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 7;
+    info.bmiHeader.biHeight = 5;  // bottom-up
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    ASSERT_TRUE(deep24.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)));
+    auto* p = static_cast<BYTE*>(bits);
+    for (int i = 0; i < 5 * 24; i += 3) {  // rows of 21 bytes and 3 of padding; every fourth pixel the key
+      const bool key = (i / 3) % 4 == 0;
+      p[i] = key ? 255 : 1;
+      p[i + 1] = 0;
+      p[i + 2] = key ? 255 : 2;
+    }
+    bitmaps.push_back(&deep24);
+  }
+  for (CBitmap* bitmap : bitmaps) {
+    CRgn unattached;  // a region object that holds no region yet gets one
+    ASSERT_EQ(AfxCreateSkinRegion(bitmap, &unattached), 1);
+    HRGN reference = per_pixel_region(static_cast<HBITMAP>(bitmap->m_hObject));
+    EXPECT_TRUE(EqualRgn(static_cast<HRGN>(unattached.m_hObject), reference));
+    DeleteObject(reference);
+    unattached.DeleteObject();
+  }
+  RECT box{};
+  CRgn whole;
+  ASSERT_EQ(AfxCreateSkinRegion(&mono, &whole), 1);
+  EXPECT_EQ(GetRgnBox(static_cast<HRGN>(whole.m_hObject), &box), SIMPLEREGION);
+  EXPECT_EQ(CRect(box), CRect(0, 0, 13, 3));
+
+  // A destroyed bitmap handle cannot be read: 0, and the region stays.
+  CBitmap stale;
+  make_dib32(stale, 3, 3, [](int, int) { return RGB(1, 2, 3); });
+  DeleteObject(stale.m_hObject);
+  const HGDIOBJ held = whole.m_hObject;
+  EXPECT_EQ(AfxCreateSkinRegion(&stale, &whole), 0);
+  EXPECT_EQ(whole.m_hObject, held);
+  stale.Detach();
+  // A region object holding a destroyed region gets the new one.
+  CRgn stale_region;
+  stale_region.CreateRectRgn(0, 0, 1, 1);
+  DeleteObject(stale_region.m_hObject);
+  ASSERT_EQ(AfxCreateSkinRegion(&mono, &stale_region), 1);
+  EXPECT_EQ(GetRgnBox(static_cast<HRGN>(stale_region.m_hObject), &box), SIMPLEREGION);
+  EXPECT_EQ(CRect(box), CRect(0, 0, 13, 3));
+  stale_region.DeleteObject();
+  whole.DeleteObject();
+  mono.DeleteObject();
+  deep24.DeleteObject();
+}
+
 #ifndef _WIN32
 TEST_F(SkinRegion, EveryFailedCreationGivesZeroAndKeepsTheRegion) {
   // Big enough for several bands of rows and several chunks of rectangles.

@@ -7,6 +7,7 @@
 // holds for every stretch mode and so does not depend on the platform's scaling steps.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <optional>
 
 #include "include/veneer/veneer.h"
@@ -226,6 +227,47 @@ TEST_F(ThreeSlice, NoBitmapNoEffect) {
 #endif
   EXPECT_EQ(canvas.pixels(), pixels);
   EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+}
+
+TEST_F(ThreeSlice, BadTargetsBitmapsAndSizesDrawNothingOutOfPlace) {
+  LeakGuard guard;
+  {
+    CDC unattached;
+    for (CDC* target : {static_cast<CDC*>(nullptr), &unattached}) {
+      AfxDrawHoriRectEx(target, &skin_, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
+      AfxDrawVertRectEx(target, &skin_, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16), 2, 2);
+      AfxDrawRect(target, &skin_, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8));
+      AfxDrawVertRect(target, &skin_, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16));
+    }
+    Canvas canvas(16, 16, kFill);
+    const auto pixels = canvas.pixels();
+    const DcState before = dc_state(canvas.dc().m_hDC);
+    // A bitmap object whose handle was destroyed behind its back.
+    CBitmap stale;
+    make_dib32(stale, 8, 8, coded);
+    DeleteObject(stale.m_hObject);
+    AfxDrawHoriRectEx(&canvas.dc(), &stale, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
+    AfxDrawVertRect(&canvas.dc(), &stale, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16));
+    stale.Detach();
+    // Strips wholly off the canvas, whatever their sizes and caps (negative, huge, wrapping).
+    const int big = INT_MAX, small = INT_MIN;
+    for (CRect dest : {CRect(small, small, small + 40, small + 40), CRect(big - 40, big - 40, big, big),
+                       CRect(-100, -100, -20, -20), CRect(20, 20, 60, 60)})
+      for (int size : {-8, 0, 8, big, small})
+        for (int cap : {-3, 0, 3, big, small}) {
+          AfxDrawHoriRectEx(&canvas.dc(), &skin_, CPoint(0, 0), size, 8, dest, cap, 2);
+          AfxDrawVertRectEx(&canvas.dc(), &skin_, CPoint(0, 0), 8, size, dest, 2, cap);
+          AfxDrawRect(&canvas.dc(), &skin_, CPoint(cap, 0), size, size, dest);
+          AfxDrawVertRect(&canvas.dc(), &skin_, CPoint(0, cap), size, size, dest);
+        }
+    // Blocks of the bitmap wholly outside it draw nothing either.
+    AfxDrawRect(&canvas.dc(), &skin_, CPoint(big, big), 8, 8, CRect(0, 0, 16, 8));
+    AfxDrawVertRect(&canvas.dc(), &skin_, CPoint(small, small), 8, 8, CRect(0, 0, 8, 16));
+    AfxDrawHoriRectEx(&canvas.dc(), &skin_, CPoint(-100, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
+    EXPECT_EQ(canvas.pixels(), pixels);
+    EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+  }
+  EXPECT_NO_LEAKS(guard);
 }
 
 TEST_F(ThreeSlice, TheTargetsSelectionsSurviveTheCall) {

@@ -2,6 +2,7 @@
 // other pixel of the block arrives unchanged.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <utility>
 
 #include "include/veneer/veneer.h"
@@ -208,6 +209,90 @@ TEST_F(Overlay, WithoutEitherBitmapTheBaseIsUnchanged) {
   EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(base.m_hObject)), bits);
   base.DeleteObject();
   overlay.DeleteObject();
+}
+
+TEST_F(TransparentDrawing, BadTargetsBitmapsAndRectanglesDrawNothing) {
+  const auto colours = random_skin(8, 8, 30);
+  CBitmap skin, stale;
+  make_skin(skin, 8, colours);
+  make_skin(stale, 8, colours);
+  DeleteObject(stale.m_hObject);  // the object still holds the number of a destroyed bitmap
+  CDC unattached;
+  AfxDrawTransBitmap(nullptr, &skin, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
+  AfxDrawTransBitmap(&unattached, &skin, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
+  EXPECT_EQ(unattached.m_hDC, nullptr);
+  Canvas canvas(8, 8);
+  const auto pixels = canvas.pixels();
+  const DcState before = dc_state(canvas.dc().m_hDC);
+  AfxDrawTransBitmap(&canvas.dc(), &stale, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
+  stale.Detach();
+  const int big = INT_MAX, small = INT_MIN;
+  for (CRect dest : {CRect(8, 8, 0, 0), CRect(0, 0, -5, 8), CRect(small, small, small + 8, small + 8),
+                     CRect(big - 8, big - 8, big, big), CRect(small, 0, big, 8) /* width wraps */})
+    AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(0, 0), dest, kKey);
+  EXPECT_EQ(canvas.pixels(), pixels);
+  EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+  // A block partly or wholly outside the bitmap: what the mask technique draws, which is
+  // black where the block has no pixels (the unread part of the working copy).
+  for (CPoint source : {CPoint(big, big), CPoint(small, small), CPoint(8, 0), CPoint(-4, 2)}) {
+    SCOPED_TRACE(::testing::Message() << source.x << "," << source.y);
+    Canvas library(8, 8), reference(8, 8);
+    AfxDrawTransBitmap(&library.dc(), &skin, source, CRect(0, 0, 8, 8), kKey);
+    whole_copy_trans(reference.dc().m_hDC, static_cast<HBITMAP>(skin.m_hObject), source, CRect(0, 0, 8, 8), kKey);
+    EXPECT_EQ(library.pixels(), reference.pixels());
+    if (source.x == big) {
+      EXPECT_EQ(library.at(3, 3), RGB(0, 0, 0));
+    }
+  }
+  skin.DeleteObject();
+}
+
+TEST_F(Overlay, BitmapsOfEveryDepthStaleHandlesAndFarPositions) {
+  // A monochrome overlay has no key colour: it arrives whole, in black and white.
+  CBitmap base, mono;
+  make_skin(base, 8, random_skin(8, 8, 0));
+  make_ddb(mono, 8, 2, 1, {0xF0, 0x00, 0x0F, 0x00});
+  AfxOverlapBitmap(&base, &mono, CPoint(0, 3));
+  auto got = bitmap_colours(static_cast<HBITMAP>(base.m_hObject));
+  for (int y = 3; y < 5; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const bool white = y == 3 ? x < 4 : x >= 4;
+      EXPECT_EQ(got[static_cast<std::size_t>(y * 8 + x)], white ? RGB(255, 255, 255) : RGB(0, 0, 0)) << x << "," << y;
+    }
+  // A 24-bit base takes a 32-bit overlay's non-key pixels as a 32-bit base does.
+  if (platform_has_depth(24)) {
+    CBitmap base24, overlay;
+    make_dib(base24, 6, 6, 24);
+    const auto base_colours = bitmap_colours(static_cast<HBITMAP>(base24.m_hObject));
+    const auto overlay_colours = random_skin(4, 4, 40);
+    make_skin(overlay, 4, overlay_colours);
+    AfxOverlapBitmap(&base24, &overlay, CPoint(1, 1));
+    got = bitmap_colours(static_cast<HBITMAP>(base24.m_hObject));
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 6; ++x) {
+        const int ox = x - 1, oy = y - 1;
+        COLORREF want = base_colours[static_cast<std::size_t>(y * 6 + x)];
+        if (ox >= 0 && ox < 4 && oy >= 0 && oy < 4 && overlay_colours[static_cast<std::size_t>(oy * 4 + ox)] != kKey)
+          want = overlay_colours[static_cast<std::size_t>(oy * 4 + ox)];
+        EXPECT_EQ(got[static_cast<std::size_t>(y * 6 + x)], want) << x << "," << y;
+      }
+    base24.DeleteObject();
+    overlay.DeleteObject();
+  }
+  // Stale handles on either side and positions far off the base: the base is unchanged.
+  CBitmap stale;
+  make_skin(stale, 4, random_skin(4, 4, 0));
+  DeleteObject(stale.m_hObject);
+  const auto bits = bitmap_bits(static_cast<HBITMAP>(base.m_hObject));
+  AfxOverlapBitmap(&base, &stale, CPoint(0, 0));
+  AfxOverlapBitmap(&stale, &mono, CPoint(0, 0));
+  stale.Detach();
+  for (CPoint pos :
+       {CPoint(INT_MAX, INT_MAX), CPoint(INT_MIN, INT_MIN), CPoint(INT_MAX - 3, 0), CPoint(8, 0), CPoint(0, -2)})
+    AfxOverlapBitmap(&base, &mono, pos);
+  EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(base.m_hObject)), bits);
+  base.DeleteObject();
+  mono.DeleteObject();
 }
 
 #ifndef _WIN32

@@ -1,6 +1,7 @@
 // Conformance of pixels, one-pixel lines and rectangle gradients.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
 #include <utility>
 
@@ -72,6 +73,40 @@ TEST(GdiDraw, LinesCoverWin32sPixelsAndLeaveTheLastPoint) {
     POINT previous{};
     MoveToEx(c.dc, 3, 4, &previous);
     EXPECT_EQ(previous.x, 5);
+    SelectObject(c.dc, old);
+    DeleteObject(pen);
+  }
+  EXPECT_NO_LEAKS(guard);
+}
+
+TEST(GdiDraw, LinesBetweenTheFarEndsOfTheCoordinateRangeCrossTheSurface) {
+  // Lines 2^32 pixels long: only their part on the surface is drawn, exactly as a short line
+  // through the same pixels, and at once.
+  LeakGuard guard;
+  {
+    Canvas c(8, 8);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(c.dc, pen);
+    const int lo = -2147483647 - 1, hi = 2147483647;
+    struct Case {
+      int x0, y0, x1, y1;
+      Pixels pixels;
+    } cases[] = {
+        {lo, 3, hi, 3, {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 3}}},
+        {5, hi, 5, lo, {{5, 0}, {5, 1}, {5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}, {5, 7}}},
+        {lo, lo, hi - 1, hi - 1, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}}},
+        {hi, lo, lo, hi, {}},  // the other diagonal passes beside the surface
+        {lo, lo, lo, hi, {}},
+    };
+    for (const Case& k : cases) {
+      c.fill(0);
+      MoveToEx(c.dc, k.x0, k.y0, nullptr);
+      const auto start = std::chrono::steady_clock::now();
+      ASSERT_TRUE(LineTo(c.dc, k.x1, k.y1));
+      // Walking every point of such a line takes many seconds; its visible part, none.
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+      EXPECT_EQ(drawn(c), k.pixels) << k.x0 << "," << k.y0 << " to " << k.x1 << "," << k.y1;
+    }
     SelectObject(c.dc, old);
     DeleteObject(pen);
   }

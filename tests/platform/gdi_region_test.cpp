@@ -44,7 +44,7 @@ HRGN from_rects(const std::vector<RECT>& rects) {
   std::vector<char> buf(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
   auto* data = reinterpret_cast<RGNDATA*>(buf.data());
   data->rdh = {sizeof(RGNDATAHEADER), RDH_RECTANGLES, static_cast<DWORD>(rects.size()), 0, {0, 0, 0, 0}};
-  std::memcpy(data->Buffer, rects.data(), rects.size() * sizeof(RECT));
+  if (!rects.empty()) std::memcpy(data->Buffer, rects.data(), rects.size() * sizeof(RECT));  // no source when empty
   return ExtCreateRegion(nullptr, static_cast<DWORD>(buf.size()), data);
 }
 

@@ -1,6 +1,7 @@
 // Working-set trimming: when it happens, and that it really gives memory back.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -66,6 +67,25 @@ TEST_F(CleanMemory, TrimsOnlyInTheBackground) {
   EXPECT_EQ(trims_after(nullptr, 0), 0u) << "no window to look at: no trim, and no crash";
   EXPECT_EQ(trims_after(&object_, 1), expected) << "forced";
   EXPECT_EQ(trims_after(nullptr, 1), expected) << "forced, the window is never read";
+}
+
+TEST_F(CleanMemory, WindowObjectsWithoutAWindowAreNotMinimised) {
+  // In the background, a window object that holds no window, a made-up handle or a destroyed
+  // window is not a minimised window: the trim goes ahead as for a window that is shown.
+  const unsigned expected = above_threshold() ? 1 : 0;
+  ASSERT_NE(OtherProcess::get().show_foreground_window(), nullptr);
+  CWnd unattached, made_up, destroyed;
+  made_up.m_hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x12340));
+  destroyed.m_hWnd = make_window(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 50, 50);
+  DestroyWindow(destroyed.m_hWnd);
+  for (CWnd* window : {&unattached, &made_up, &destroyed}) {
+    EXPECT_EQ(trims_after(window, 0), expected);
+    EXPECT_EQ(trims_after(window, -1), expected) << "any non-zero force forces";
+  }
+  EXPECT_EQ(unattached.m_hWnd, nullptr);
+  // In the foreground nothing is trimmed, whatever the window.
+  SetForegroundWindow(host_);
+  for (CWnd* window : {&unattached, &made_up, &destroyed}) EXPECT_EQ(trims_after(window, 0), 0u);
 }
 
 #ifndef _WIN32

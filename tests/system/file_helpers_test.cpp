@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "include/veneer/veneer.h"
 #include "platform/framework/afx.h"
@@ -145,6 +146,39 @@ TEST(SaveToFile, AnExclusiveOpenOfTheTargetMakesReadAndSaveFailCleanly) {
   }
   AfxSaveToFile(CStringT("new content"), cstr(f));
   EXPECT_EQ(read_back(f), "new content");
+}
+
+TEST(FileHelpers, OddPathsGiveTheFailureResultsAndChangeNothing) {
+  ScratchDir dir;
+  const std::string f = dir.file("file");
+  write_bytes(f, "content");
+  std::filesystem::create_directory(dir.file("folder"));
+  const std::string separator = "/";  // a separator on every platform
+  const std::vector<std::string> paths = {
+      "",                                                // nothing at all
+      dir.path(),                                        // a folder
+      dir.file("folder") + separator,                    // a folder, named with its separator
+      dir.file("missing") + separator + "f",             // a folder on the way that does not exist
+      f + separator + "f",                               // a file used as a folder
+      dir.file(std::string(300, 'n')),                   // a name longer than a file system takes
+      dir.path() + separator + std::string(40000, 'x'),  // a path longer than the system takes
+  };
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path.substr(0, 80));
+    EXPECT_EQ(AfxGetFileSize(cstr(path)), 0u);
+    EXPECT_TRUE(AfxReadFromFile(cstr(path)).IsEmpty());
+    AfxSaveToFile(CStringT("new"), cstr(path));  // no effect, and no exception
+  }
+  EXPECT_EQ(read_back(f), "content");
+  EXPECT_EQ(dir.entry_count(), 2u) << "nothing was created";
+  EXPECT_TRUE(std::filesystem::is_empty(dir.file("folder")));
+  // A string that goes on past a zero byte names the file before it.
+  const std::string counted = f + std::string(1, '\0') + "junk";
+  EXPECT_EQ(AfxGetFileSize(cstr(counted)), 7u);
+  EXPECT_EQ(str(AfxReadFromFile(cstr(counted))), "content");
+  AfxSaveToFile(CStringT("zero"), cstr(counted));
+  EXPECT_EQ(read_back(f), "zero");
+  EXPECT_EQ(dir.entry_count(), 2u);
 }
 
 TEST(SaveToFile, AWriteFailingPartWayRaisesAndKeepsTheOldContent) {

@@ -152,4 +152,18 @@ TEST(GetFileExtName, ReadsTheTextUpToItsFirstZeroByte) {
   EXPECT_EQ(str(AfxGetFileExtName(bytes({'a', 'b', 0, '.', 'd'}))), "");
 }
 
+TEST(StringTransforms, StringsMadeFromNullOrNothingGiveEmptyResults) {
+  const char* none = nullptr;
+  for (const CStringT& empty : {CStringT(), CStringT(none), CStringT(""), CStringT("abc", 0)}) {
+    EXPECT_TRUE(AfxEncryptString(empty).IsEmpty());
+    EXPECT_TRUE(AfxUrlEncode(empty).IsEmpty());
+    EXPECT_TRUE(AfxGetFileExtName(empty).IsEmpty());
+  }
+  // Paths that are nothing but dots and separators have no extension.
+  for (const char* path : {".", "..", "/", "\\", "./", "..\\", "/.", "a/.", "a\\.b/"})
+    EXPECT_EQ(str(AfxGetFileExtName(path)), "") << path;
+  EXPECT_EQ(str(AfxGetFileExtName("...")), "") << "the last dot ends the name";
+  EXPECT_EQ(str(AfxGetFileExtName("a..")), "");
+}
+
 }  // namespace

@@ -73,4 +73,28 @@ TEST(StringWidth, TheCallersFontIsUsedAndLeftAsItWas) {
   EXPECT_NO_LEAKS(guard);
 }
 
+TEST(StringWidth, FontsThatCannotBeSelectedMeasureInTheContextsOwnFont) {
+  veneer::test::LeakGuard guard;
+  {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SIZE own{};
+    GetTextExtentPoint32A(dc, "AB", 2, &own);
+    DeleteDC(dc);
+    // A destroyed font, and a framework font object that holds a brush, are no fonts: the
+    // private context keeps its own font, as for a font object without a handle.
+    CFont stale;
+    stale.Attach(CreateFontA(-30, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial"));
+    DeleteObject(stale.GetSafeHandle());
+    EXPECT_EQ(width("AB", &stale), own.cx);
+    stale.Detach();
+    CFont brush;
+    brush.Attach(CreateSolidBrush(RGB(1, 2, 3)));
+    EXPECT_EQ(width("AB", &brush), own.cx);
+    EXPECT_EQ(GetObjectType(brush.GetSafeHandle()), static_cast<DWORD>(OBJ_BRUSH)) << "the brush was deleted";
+    DeleteObject(brush.Detach());
+    EXPECT_EQ(width("", &brush), 0);
+  }
+  EXPECT_NO_LEAKS(guard);
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // addresses of icon records in that process's memory, laid out as that process lays them out.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "include/veneer/veneer.h"
 #include "tests/support/desktop_fixture.h"
 #ifndef _WIN32
@@ -87,6 +89,18 @@ TEST_F(TrayIconPosition, FailuresLeaveTheRectangleAlone) {
   EXPECT_EQ(AfxFindTrayIconPosition(host_, -1, rect), 0);
   EXPECT_EQ(AfxFindTrayIconPosition(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x12340)), 1, rect), 0);
   EXPECT_EQ(rect, untouched);
+}
+
+TEST_F(TrayIconPosition, NullAndDestroyedOwnersAndExtremeIdentifiersFindNothing) {
+  build({icon(host_, 1), icon(host_, INT_MAX)});
+  HWND gone = make_window(WS_OVERLAPPEDWINDOW, 0, 0, 20, 20);
+  DestroyWindow(gone);
+  CRect rect = untouched;
+  EXPECT_EQ(AfxFindTrayIconPosition(nullptr, 1, rect), 0);
+  EXPECT_EQ(AfxFindTrayIconPosition(gone, 1, rect), 0);
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, INT_MIN, rect), 0);
+  EXPECT_EQ(rect, untouched);
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, INT_MAX, rect), 1) << "the largest identifier is an identifier";
 }
 
 TEST_F(TrayIconPosition, NegativeIdentifierFailsBeforeLookingForTheTray) {

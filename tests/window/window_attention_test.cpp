@@ -1,6 +1,8 @@
 // Flashing and the caption animation towards the tray.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "include/veneer/veneer.h"
 #include "tests/support/desktop_fixture.h"
 
@@ -88,6 +90,29 @@ TEST_F(WindowAttention, AnimateToTrayGuards) {
   HWND shown = make_window(WS_POPUP | WS_VISIBLE, 10, 20, 300, 200);
   AfxAnimate2Tray(shown);
   EXPECT_EQ(spy::last_animation().count, before);
+}
+
+TEST_F(WindowAttention, NullMadeUpAndDestroyedWindowsAreNotFlashedOrAnimated) {
+  HWND shown = make_window(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
+  HWND gone = make_window(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
+  DestroyWindow(gone);
+  ASSERT_TRUE(OtherProcess::get().build_tray(TrayRequest{}).ok);
+  const unsigned animations = spy::last_animation().count;
+  const unsigned flashes = spy::last_flash(shown).calls;
+  for (HWND bad : {static_cast<HWND>(nullptr), gone, reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x12340))}) {
+    AfxAnimate2Tray(bad);
+    // The flash request goes to the platform as it is, which refuses it.
+    AfxFlashWindow(bad, 3);
+#ifdef _WIN32
+    EXPECT_EQ(spy::last_flash(bad).window, bad);
+#endif
+  }
+  EXPECT_EQ(spy::last_animation().count, animations);
+#ifndef _WIN32
+  EXPECT_EQ(spy::last_flash(shown).calls, flashes) << "another window flashed";
+#else
+  (void)flashes;
+#endif
 }
 
 TEST_F(WindowAttention, TrayLookupsFollowTheChain) {

@@ -2,6 +2,8 @@
 // bringing a window to the top.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "include/veneer/veneer.h"
 #include "tests/support/desktop_fixture.h"
 #ifndef _WIN32
@@ -87,6 +89,44 @@ TEST_F(WindowPlacement, OffSetCtrlGuardsAndFrameworkObjects) {
 
   AfxOffSetCtrlWnd(&parent_object, &control_object, 1, 2, 0, 30);
   EXPECT_PRED2(same_rect, rect_in_parent(control), (RECT{11, 22, 91, 52}));
+}
+
+TEST_F(WindowPlacement, NullAndDestroyedWindowsAndExtremeSizes) {
+  HWND w = make_window(WS_POPUP | WS_VISIBLE, 5, 6, 70, 80);
+  HWND parent = make_window(WS_POPUP | WS_VISIBLE, 0, 0, 300, 200);
+  HWND control = make_window(WS_CHILD | WS_VISIBLE, 10, 20, 80, 24, parent);
+  HWND gone = make_window(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10);
+  DestroyWindow(gone);
+  const RECT before = window_rect(w);
+  const RECT control_before = rect_in_parent(control);
+  HWND foreground = GetForegroundWindow();
+  for (HWND bad : {static_cast<HWND>(nullptr), gone}) {
+    AfxShowOnTopWindow(bad);
+    AfxCenterDesktop(bad, 100, 100);
+    AfxOffSetCtrl(bad, control, 5, 5, 10, 10);
+    AfxOffSetCtrl(parent, bad, 5, 5, 10, 10);
+  }
+  EXPECT_EQ(GetForegroundWindow(), foreground);
+  // Window objects that hold no window.
+  CWnd unattached, parent_object(parent), control_object(control);
+  AfxOffSetCtrlWnd(&unattached, &control_object, 5, 5, 0, 0);
+  AfxOffSetCtrlWnd(&parent_object, &unattached, 5, 5, 0, 0);
+  EXPECT_PRED2(same_rect, rect_in_parent(control), control_before);
+  EXPECT_EQ(paints(control), 0);
+
+  // Sizes at the ends of the int range are passed on; the window takes what the platform
+  // makes of them, and still answers.
+  set_work_area(RECT{0, 0, 800, 600});
+  AfxCenterDesktop(w, INT_MIN, 100);  // not a size: no effect
+  EXPECT_PRED2(same_rect, window_rect(w), before);
+  AfxCenterDesktop(w, INT_MAX, INT_MAX);
+  EXPECT_TRUE(IsWindow(w));
+  // Offsets that would carry the control past the int range, and negative new sizes (kept).
+  AfxOffSetCtrl(parent, control, INT_MAX, INT_MIN, -5, -5);
+  EXPECT_TRUE(IsWindow(control));
+  const RECT moved = rect_in_parent(control);
+  EXPECT_EQ(moved.right - moved.left, control_before.right - control_before.left) << "a negative width is no new width";
+  EXPECT_EQ(moved.bottom - moved.top, control_before.bottom - control_before.top);
 }
 
 // Our own top-level windows from the top of the z-order down.
