@@ -198,7 +198,11 @@ TEST(Load, AMillionMixedCallsLeaveNothingBehind) {
   std::printf("load: resident size after warm-up %zu KiB, at the end %zu KiB\n", rss_warm / 1024, rss_end / 1024);
   EXPECT_TRUE(before == after) << "live objects changed";
   // Flat: after the warm-up the process may grow by at most 4 MiB (allocator slack).
+  // AddressSanitizer's quarantine holds freed blocks (up to 256 MiB) instead of reusing them,
+  // so there the resident size says nothing about leaks; its leak check does.
+#if !defined(__SANITIZE_ADDRESS__)
   EXPECT_LE(rss_end, rss_warm + 4u * 1024 * 1024);
+#endif
 }
 
 }  // namespace
