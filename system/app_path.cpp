@@ -7,12 +7,9 @@
 namespace {
 
 // Guards the first filling of the cache: two threads making the first call at once must
-// neither both write the string nor read it half written.
-// Made on first use, which the language makes safe for racing threads.
-std::mutex& app_dir_mutex() {
-  static std::mutex mutex;
-  return mutex;
-}
+// neither both write the string nor read it half written. Made when the library is loaded,
+// before any call: no guard of a function-local static is taken before the lock itself.
+std::mutex app_dir_mutex;
 
 // Windows' longest path, with room: past it the platform cannot name the program.
 constexpr DWORD longest_name = 65536;
@@ -40,7 +37,7 @@ CStringT program_file_name() {
 }  // namespace
 
 CStringT AfxGetAppPath() {
-  std::lock_guard lock(app_dir_mutex());
+  std::lock_guard lock(app_dir_mutex);
   CStringT& cache = veneer::frame::app_dir_cache();
   if (cache.IsEmpty()) {
     CStringT name = program_file_name();

@@ -91,14 +91,20 @@ TEST(GdiDraw, LinesBetweenTheFarEndsOfTheCoordinateRangeCrossTheSurface) {
     struct Case {
       int x0, y0, x1, y1;
       Pixels pixels;
+      bool headless_only = false;
     } cases[] = {
         {lo, 3, hi, 3, {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 3}}},
-        {5, hi, 5, lo, {{5, 0}, {5, 1}, {5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}, {5, 7}}},
+        // Wine works out this line's extent in 32 bits, which wraps, and draws nothing
+        // (Windows itself takes coordinates only within about 2^27 of the origin).
+        {5, hi, 5, lo, {{5, 0}, {5, 1}, {5, 2}, {5, 3}, {5, 4}, {5, 5}, {5, 6}, {5, 7}}, true},
         {lo, lo, hi - 1, hi - 1, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}}},
         {hi, lo, lo, hi, {}},  // the other diagonal passes beside the surface
         {lo, lo, lo, hi, {}},
     };
     for (const Case& k : cases) {
+#ifdef _WIN32
+      if (k.headless_only) continue;
+#endif
       c.fill(0);
       MoveToEx(c.dc, k.x0, k.y0, nullptr);
       const auto start = std::chrono::steady_clock::now();
