@@ -41,17 +41,13 @@ TEST_F(ClipboardTest, OnlyTheOpenerUsesItAndAnotherWindowWaits) {
       EXPECT_FALSE(EmptyClipboard());
     }).join();
   }
-  if (HWND desktop = veneer::test::desktop_window_by_name()) {
-    EXPECT_FALSE(OpenClipboard(desktop));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  }
+  EXPECT_FALSE(OpenClipboard(GetDesktopWindow()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(CloseClipboard());
   EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
-  if (HWND desktop = veneer::test::desktop_window_by_name()) {
-    ASSERT_TRUE(OpenClipboard(desktop));
-    EXPECT_EQ(GetOpenClipboardWindow(), desktop);
-    EXPECT_TRUE(CloseClipboard());
-  }
+  ASSERT_TRUE(OpenClipboard(GetDesktopWindow()));
+  EXPECT_EQ(GetOpenClipboardWindow(), GetDesktopWindow());
+  EXPECT_TRUE(CloseClipboard());
 }
 
 TEST_F(ClipboardTest, TextComesBackAndStandsInForUnicode) {

@@ -11,13 +11,6 @@
 
 namespace veneer::test {
 
-// The desktop window as user32 offers it by name; null where the platform has none yet.
-inline HWND desktop_window_by_name() {
-  HMODULE user = GetModuleHandleA("user32.dll");
-  FARPROC entry = user ? GetProcAddress(user, "GetDesktopWindow") : nullptr;
-  return entry ? reinterpret_cast<HWND(WINAPI*)()>(reinterpret_cast<void (*)()>(entry))() : nullptr;
-}
-
 inline HGLOBAL global_bytes(const void* bytes, std::size_t size) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
   if (block && size) {
