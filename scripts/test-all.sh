@@ -18,11 +18,14 @@ summary=()
 passed=0
 failed=0
 
+started=$SECONDS
 record() {  # leg, ok?
+  local at
+  at=$(printf '%3d min' $(((SECONDS - started) / 60)))
   if [ "$2" = 0 ]; then
-    summary+=("$1: passed"); passed=$((passed + 1))
+    summary+=("$at  $1: passed"); passed=$((passed + 1))
   else
-    summary+=("$1: FAILED"); failed=$((failed + 1)); status=1
+    summary+=("$at  $1: FAILED"); failed=$((failed + 1)); status=1
   fi
 }
 
