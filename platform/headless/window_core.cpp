@@ -451,17 +451,24 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
   return old;
 }
 
+// The window's extra bytes at index that hold a LONG; null (ERROR_INVALID_INDEX) past them.
+static unsigned char* extra_long(Window* w, int index) {
+  if (static_cast<std::size_t>(index) + sizeof(LONG) > w->extra.size()) {
+    SetLastError(1413);
+    return nullptr;
+  }
+  return w->extra.data() + index;
+}
+
 LONG WINAPI GetWindowLongA(HWND window, int index) {
   std::lock_guard lock(platform_lock());
   Window* w = checked_window(window);
   if (!w) return 0;
   if (index >= 0) {
-    if (static_cast<std::size_t>(index) + sizeof(LONG) > w->extra.size()) {
-      SetLastError(1413);
-      return 0;
-    }
+    unsigned char* at = extra_long(w, index);
+    if (!at) return 0;
     LONG v;
-    std::memcpy(&v, w->extra.data() + index, sizeof v);
+    std::memcpy(&v, at, sizeof v);
     return v;
   }
   return static_cast<LONG>(GetWindowLongPtrA(window, index));
@@ -472,13 +479,11 @@ LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
   Window* w = checked_window(window);
   if (!w) return 0;
   if (index >= 0) {
-    if (static_cast<std::size_t>(index) + sizeof(LONG) > w->extra.size()) {
-      SetLastError(1413);
-      return 0;
-    }
+    unsigned char* at = extra_long(w, index);
+    if (!at) return 0;
     LONG old;
-    std::memcpy(&old, w->extra.data() + index, sizeof old);
-    std::memcpy(w->extra.data() + index, &value, sizeof value);
+    std::memcpy(&old, at, sizeof old);
+    std::memcpy(at, &value, sizeof value);
     return old;
   }
   return static_cast<LONG>(SetWindowLongPtrA(window, index, value));
