@@ -150,6 +150,39 @@ void apply_row(RopRow op, std::uint8_t* row, int bpp, int x, int count, const st
   }
 }
 
+// SRCCOPY at the same size between two surfaces of one format: the visible block is copied
+// row by row as it is, or in one piece when the rows of both surfaces follow each other in
+// memory without padding. x, y, sx and sy are surface coordinates.
+void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long long w, long long h, const Surface& ss,
+                const RECT& sclip, long long sx, long long sy) {
+  // The destination pixels whose source pixel lies inside the source's drawable area.
+  long long x0 = std::max({x, static_cast<long long>(clip.left), x + sclip.left - sx});
+  long long x1 = std::min({x + w, static_cast<long long>(clip.right), x + sclip.right - sx});
+  long long y0 = std::max({y, static_cast<long long>(clip.top), y + sclip.top - sy});
+  long long y1 = std::min({y + h, static_cast<long long>(clip.bottom), y + sclip.bottom - sy});
+  if (x0 >= x1 || y0 >= y1) return;
+  const int count = static_cast<int>(x1 - x0), rows = static_cast<int>(y1 - y0);
+  const int dx = static_cast<int>(x0), dy = static_cast<int>(y0);
+  const int src_x = static_cast<int>(sx + (x0 - x)), src_y = static_cast<int>(sy + (y0 - y));
+  const int bpp = ds.bits_per_pixel;
+  if (bpp == 1) {
+    for (int r = 0; r < rows; ++r) copy_bits(ds.row(dy + r), dx, ss.row(src_y + r), src_x, count);
+    return;
+  }
+  const std::size_t pixel_bytes = static_cast<std::size_t>(bpp / 8);
+  const std::size_t bytes = static_cast<std::size_t>(count) * pixel_bytes;
+  if (bytes == ds.row_bytes && bytes == ss.row_bytes && ds.stride == ss.stride) {
+    // Whole rows, laid out alike: the block is one run of memory on both sides, starting at
+    // its top row, or at its bottom row for bottom-up surfaces.
+    const int first = ds.stride > 0 ? 0 : rows - 1;
+    std::memcpy(ds.row(dy + first), ss.row(src_y + first), bytes * static_cast<std::size_t>(rows));
+    return;
+  }
+  for (int r = 0; r < rows; ++r)
+    std::memcpy(ds.row(dy + r) + static_cast<std::size_t>(dx) * pixel_bytes,
+                ss.row(src_y + r) + static_cast<std::size_t>(src_x) * pixel_bytes, bytes);
+}
+
 struct Blit {
   DeviceContext* dst = nullptr;
   DeviceContext* src = nullptr;
@@ -183,6 +216,11 @@ bool run(const Blit& b) {
     source = b.src->surface;
     RECT sclip = drawable_rect(*b.src);
     long long sx = b.sx + b.src->origin.x, sy = b.sy + b.src->origin.y;
+    if (index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 && source.get() != dc.surface.get() &&
+        source->bits_per_pixel == bpp) {
+      plain_copy(ds, clip, x, y, b.w, b.h, *source, sclip, sx, sy);
+      return true;
+    }
     if (!build_axis(cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return true;
     if (!build_axis(rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return true;
     int mode = dc.stretch_mode;
