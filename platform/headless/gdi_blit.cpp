@@ -175,6 +175,7 @@ void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long lo
     // Whole rows, laid out alike: the block is one run of memory on both sides, starting at
     // its top row, or at its bottom row for bottom-up surfaces.
     const int first = ds.stride > 0 ? 0 : rows - 1;
+    if (bytes * static_cast<std::size_t>(rows) == ds.storage.size()) ds.will_overwrite_all();
     std::memcpy(ds.row(dy + first), ss.row(src_y + first), bytes * static_cast<std::size_t>(rows));
     return;
   }
@@ -232,6 +233,7 @@ bool run(const Blit& b) {
     if (source.get() == dc.surface.get()) {
       // Reading and writing one surface: work from a copy of the source so that no pixel is
       // read after it has been written.
+      source->ready();
       auto copy = std::make_shared<Surface>(*source);
       copy->top = copy->storage.data() + (source->top - source->storage.data());
       source = copy;
