@@ -51,6 +51,9 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
   map.lo.clear();
   map.hi.clear();
   map.pick.clear();
+  map.lo.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.hi.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.pick.reserve(static_cast<std::size_t>(j_hi - j_lo));
   map.first = -1;
   long long h_shrink = (m - 1) / 2, h_grow = (n - 1) / 2;
   for (long long j = j_lo; j < j_hi; ++j) {
@@ -122,6 +125,40 @@ void gather_row(int bpp, const std::uint8_t* conv, int base, const AxisMap& cols
       return gather<24>(conv, base, cols, merge, out, out_bit);
     default:
       return gather<32>(conv, base, cols, merge, out, out_bit);
+  }
+}
+
+// The destination columns of a stretch that takes single pixels, as runs of columns that take
+// one source pixel each (an enlarged source pixel is one run): built once per call, so that
+// each row is filled run by run instead of pixel by pixel.
+struct ColumnRun {
+  int length;  // destination columns
+  int source;  // the source column they all take
+};
+
+std::vector<ColumnRun> column_runs(const AxisMap& cols) {
+  std::vector<ColumnRun> runs;
+  for (int c = 0; c < cols.count(); ++c) {
+    if (!runs.empty() && runs.back().source == cols.pick[c])
+      ++runs.back().length;
+    else
+      runs.push_back({1, cols.pick[c]});
+  }
+  return runs;
+}
+
+// Writes the runs' pixels of a converted colour row (its column `base` at index 0) to `out`.
+template <int Bpp>
+void fill_runs(const std::uint8_t* conv, int base, const std::vector<ColumnRun>& runs, std::uint8_t* out) {
+  constexpr std::size_t size = Bpp / 8;
+  for (const ColumnRun& run : runs) {
+    const std::uint32_t v = read_pixel(conv, Bpp, run.source - base);
+    if (run.length < 8) {
+      for (int i = 0; i < run.length; ++i, out += size) write_pixel(out, Bpp, 0, v);
+    } else {
+      fill_pixels(out, static_cast<std::size_t>(run.length), Bpp, v);
+      out += size * static_cast<std::size_t>(run.length);
+    }
   }
 }
 
@@ -281,15 +318,29 @@ bool run(const Blit& b) {
   const int swidth = cols.source_max - smin + 1;
   if (!identity_cols) conv.resize(span_bytes(bpp, 0, swidth) + 8);
 
+  // Colour stretches that take single pixels and enlarge on average go run by run.
+  std::vector<ColumnRun> runs;
+  if (!identity_cols && !merge_cols && bpp != 1) {
+    runs = column_runs(cols);
+    if (runs.size() * 2 > static_cast<std::size_t>(count)) runs.clear();
+  }
+
   auto source_row_into = [&](int sy, std::uint8_t* out) {
     const std::uint8_t* srow = source->row(sy);
     if (identity_cols) {
       convert_span(srow, sbpp, cols.pick.front(), count, out, bpp, bit, colors);
     } else {
       convert_span(srow, sbpp, smin, swidth, conv.data(), bpp, 0, colors);
-      gather_row(bpp, conv.data(), smin, cols, merge_cols ? merge : Merge::None, out, bit);
+      if (runs.empty())
+        gather_row(bpp, conv.data(), smin, cols, merge_cols ? merge : Merge::None, out, bit);
+      else if (bpp == 24)
+        fill_runs<24>(conv.data(), smin, runs, out);
+      else
+        fill_runs<32>(conv.data(), smin, runs, out);
     }
   };
+  // A copy of colour rows needs no row buffer: each row is made in place.
+  const bool in_place = index == 0xcc && bpp != 1 && !merge_rows;
 
   const bool straight_copy = index == 0xcc && identity_cols && sbpp == bpp && !merge_rows;
   for (int r = 0; r < rows.count(); ++r) {
@@ -301,6 +352,10 @@ bool run(const Blit& b) {
       else
         std::memcpy(drow + static_cast<std::size_t>(x0) * (bpp / 8),
                     srow + static_cast<std::size_t>(cols.pick.front()) * (bpp / 8), span);
+      continue;
+    }
+    if (in_place) {
+      source_row_into(rows.pick[r], drow + static_cast<std::size_t>(x0) * static_cast<std::size_t>(bpp / 8));
       continue;
     }
     if (!merge_rows || rows.lo[r] == rows.hi[r]) {
