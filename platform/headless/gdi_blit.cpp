@@ -56,11 +56,29 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
   map.pick.reserve(static_cast<std::size_t>(j_hi - j_lo));
   map.first = -1;
   long long h_shrink = (m - 1) / 2, h_grow = (n - 1) / 2;
+  // Enlarging, k * n + h_grow moves by n from one destination pixel to the next (at most one
+  // m, as n <= m): its quotient by m is carried along with the remainder, not divided out for
+  // every pixel.
+  long long grow_q = 0, grow_r = 0;
+  const long long grow_step = dst_mirror ? -n : n;
+  if (m >= n) {
+    const long long t = (dst_mirror ? m - 1 - j_lo : j_lo) * n + h_grow;  // never negative
+    grow_q = t / m;
+    grow_r = t % m;
+  }
   for (long long j = j_lo; j < j_hi; ++j) {
     long long k = dst_mirror ? m - 1 - j : j;
     long long i_lo, i_hi;
     if (m >= n) {
-      i_lo = i_hi = floor_div(k * n + h_grow, m);
+      i_lo = i_hi = grow_q;
+      grow_r += grow_step;
+      if (grow_r >= m) {
+        grow_r -= m;
+        ++grow_q;
+      } else if (grow_r < 0) {
+        grow_r += m;
+        --grow_q;
+      }
     } else {
       i_lo = ceil_div(k * n - h_shrink, m);
       i_hi = ceil_div((k + 1) * n - h_shrink, m) - 1;
