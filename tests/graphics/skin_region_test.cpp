@@ -105,9 +105,8 @@ TEST_F(SkinRegion, BottomUpSectionsAndTheUnusedByteGiveThePerPixelRegion) {
       for (int x = 0; x < width; ++x) {
         const COLORREF c = colour(x, y);
         const std::uint32_t top_byte = static_cast<std::uint32_t>(test_rng()()) & 0xFF000000u;
-        p[(bottom_up ? height - 1 - y : y) * width + x] =
-            top_byte | static_cast<std::uint32_t>(GetRValue(c)) << 16 | static_cast<std::uint32_t>(GetGValue(c)) << 8 |
-            GetBValue(c);
+        p[(bottom_up ? height - 1 - y : y) * width + x] = top_byte | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
+                                                          static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
       }
     CRgn region;
     ASSERT_EQ(AfxCreateSkinRegion(&bitmap, &region), 1);

@@ -150,8 +150,8 @@ TEST(GdiBlit, PlainCopiesBetweenRowOrdersKeepEveryPixelInPlace) {
           for (std::size_t i = 0; i < src.stride(); ++i) src.row(y)[i] = value(static_cast<int>(i), y, 1);
         struct Case {
           int x, y, width, height, src_x, src_y;
-        } cases[] = {{0, 0, w, h, 0, 0}, {0, -2, w, h, 0, 0}, {0, 3, w, h, 0, 0},   {0, 0, w, h, 0, 2},
-                     {0, 0, w, h, 0, -3}, {1, 1, 3, 4, 2, 0}, {-1, 2, w, h, 0, 0}, {0, 0, w, h, 1, 1}};
+        } cases[] = {{0, 0, w, h, 0, 0},  {0, -2, w, h, 0, 0}, {0, 3, w, h, 0, 0},  {0, 0, w, h, 0, 2},
+                     {0, 0, w, h, 0, -3}, {1, 1, 3, 4, 2, 0},  {-1, 2, w, h, 0, 0}, {0, 0, w, h, 1, 1}};
         for (const Case& c : cases) {
           for (int y = 0; y < h; ++y)
             for (std::size_t i = 0; i < dst.stride(); ++i) dst.row(y)[i] = value(static_cast<int>(i), y, 99);

@@ -240,8 +240,8 @@ TEST(GdiDraw, LongClippedGradientsKeepTheExactBlend) {
       const int length = vertical ? c.height : c.width;
       for (int i = 0; i < length; ++i) {
         const int at = i + 37;
-        std::uint32_t e = grad(0x1234, 0xabcd, at, 997) << 16 | grad(0xff00, 0x0100, at, 997) << 8 |
-                          grad(0x0080, 0xfe00, at, 997);
+        std::uint32_t e =
+            grad(0x1234, 0xabcd, at, 997) << 16 | grad(0xff00, 0x0100, at, 997) << 8 | grad(0x0080, 0xfe00, at, 997);
         if (bpp == 32) e |= grad(0x8000, 0xff01, at, 997) << 24;
         const int x = vertical ? 4 : i, y = vertical ? i : 2;
         ASSERT_EQ(pixel(x, y), e) << bpp << " " << vertical << " " << i;

@@ -89,8 +89,8 @@ TEST(GdiStretch, LongEnlargementsPickAsTheRuleSays) {
           const bool dm = mirror & 1, sm = mirror & 2;
           std::memset(dst.row(0), 0xee, dst.stride());
           const int x = -5;  // the first five destination pixels fall off the surface
-          ASSERT_TRUE(StretchBlt(dst.dc, dm ? x + m - 1 : x, 0, dm ? -m : m, 1, src.dc, sm ? n - 1 : 0, 0,
-                                 sm ? -n : n, 1, SRCCOPY));
+          ASSERT_TRUE(StretchBlt(dst.dc, dm ? x + m - 1 : x, 0, dm ? -m : m, 1, src.dc, sm ? n - 1 : 0, 0, sm ? -n : n,
+                                 1, SRCCOPY));
           for (int j = 5; j < std::min(m, 64 + 5); ++j) {
             const int source = *merged(n, m, j, dm, sm).begin();
             for (int b = 0; b < size; ++b)
