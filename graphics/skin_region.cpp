@@ -6,6 +6,8 @@
 // set as subtracting one unit square per key pixel from the whole rectangle, without a
 // pixel read and a region operation per pixel.
 #include <algorithm>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <new>
 #include <vector>
@@ -13,6 +15,13 @@
 #include "frame/platform.h"
 #include "graphics/drawing_support.h"
 #include "include/veneer/veneer.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VENEER_SKIN_SSE2 1
+#else
+#define VENEER_SKIN_SSE2 0
+#endif
 
 using veneer::graphics::kSkinKeyColor;
 using veneer::graphics::open_memory_context;
@@ -126,22 +135,91 @@ class RegionBuilder {
   std::vector<HRGN> levels_;
 };
 
-// The runs of non-key pixels of one row of 32-bit pixels.
-void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs) {
-  runs.clear();
+// The runs of non-key pixels of one row of 32-bit pixels. The columns where the pixels change
+// between key and non-key (the edges) are found first: sixteen pixels at a time where the
+// processor compares four at once, the rest without a branch per pixel (where holes begin and
+// end follows no pattern a processor could predict). `edges` holds width + 1 values.
+void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs, std::vector<int>& edges) {
+  int* edge = edges.data();
+  int count = 0;
+  bool key = true;  // left of the row counts as key: a row starting with a run starts with an edge
   int x = 0;
-  while (x < width) {
-    while (x < width && (row[x] & 0xFFFFFF) == kKeyPixel) ++x;
-    if (x == width) break;
-    const int left = x;
-    while (x < width && (row[x] & 0xFFFFFF) != kKeyPixel) ++x;
-    runs.push_back(Run{left, x});
+#if VENEER_SKIN_SSE2
+  const __m128i colour_bytes = _mm_set1_epi32(0xFFFFFF);
+  const __m128i key_pixels = _mm_set1_epi32(static_cast<int>(kKeyPixel));
+  auto key_mask = [&](int at) {  // bit i: pixel at + i is key
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + at));
+    const __m128i equal = _mm_cmpeq_epi32(_mm_and_si128(pixels, colour_bytes), key_pixels);
+    return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(equal)));
+  };
+  for (; x + 16 <= width; x += 16) {
+    const unsigned keys = key_mask(x) | key_mask(x + 4) << 4 | key_mask(x + 8) << 8 | key_mask(x + 12) << 12;
+    // Bit i of `changes`: pixel x + i differs from the one before it.
+    unsigned changes = (keys ^ (keys << 1 | (key ? 1u : 0u))) & 0xFFFFu;
+    key = (keys >> 15) & 1u;
+    for (; changes != 0; changes &= changes - 1) edge[count++] = x + std::countr_zero(changes);
   }
+#endif
+  for (; x < width; ++x) {
+    const bool is_key = (row[x] & 0xFFFFFF) == kKeyPixel;
+    edge[count] = x;
+    count += is_key != key;
+    key = is_key;
+  }
+  if (!key) edge[count++] = width;
+  runs.clear();
+  for (int i = 0; i < count; i += 2) runs.push_back(Run{edge[i], edge[i + 1]});
+}
+
+// The rows of a 32-bit DIB section laid out as plain 0x00RRGGBB values are read where they
+// are: a blit into the band would copy them byte for byte. Null for any other bitmap.
+const std::uint8_t* rows_in_place(const CBitmap& bitmap, int height, std::ptrdiff_t& stride) {
+  DIBSECTION section{};
+  if (bitmap.GetObject(sizeof section, &section) != static_cast<int>(sizeof section)) return nullptr;
+  if (!section.dsBm.bmBits || section.dsBm.bmBitsPixel != 32 || section.dsBmih.biCompression != BI_RGB ||
+      section.dsBm.bmHeight != height || section.dsBm.bmWidthBytes <= 0)
+    return nullptr;
+  const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
+  const std::ptrdiff_t row = section.dsBm.bmWidthBytes;
+  if (section.dsBmih.biHeight > 0) {  // bottom-up: the top row is the last in memory
+    stride = -row;
+    return bits + row * (height - 1);
+  }
+  stride = row;
+  return bits;
 }
 
 // Builds the region of the bitmap selected into `bitmap_dc` into `working`; false when the
 // pixels cannot be read or the region cannot be made.
-bool build_region(HDC bitmap_dc, int width, int height, HRGN working) {
+bool build_region(const CBitmap& bitmap, HDC bitmap_dc, int width, int height, HRGN working) {
+  RegionBuilder builder(working);
+  std::vector<Run> runs, band_runs;
+  std::vector<int> edges(static_cast<std::size_t>(width) + 1);
+  int band_top = 0;
+  // Emits the rectangles of the rows [band_top, bottom) that share band_runs.
+  auto emit = [&](int bottom) {
+    for (const Run& r : band_runs)
+      if (!builder.add(r.left, band_top, r.right, bottom)) return false;
+    return true;
+  };
+  // Takes row y (rows come in order from 0).
+  auto take_row = [&](int y, const std::uint32_t* row) {
+    row_runs(row, width, runs, edges);
+    if (y > 0 && runs == band_runs) return true;
+    if (!emit(y)) return false;
+    band_runs.swap(runs);
+    band_top = y;
+    return true;
+  };
+
+  std::ptrdiff_t stride = 0;
+  if (const std::uint8_t* top_row = rows_in_place(bitmap, height, stride)) {
+    ::GdiFlush();  // drawing still under way must have landed before the bits are read
+    for (int y = 0; y < height; ++y)
+      if (!take_row(y, reinterpret_cast<const std::uint32_t*>(top_row + stride * y))) return false;
+    return emit(height) && builder.finish();
+  }
+
   const int band_rows = static_cast<int>(std::clamp<std::int64_t>(kBandBytes / (4LL * width), 1, height));
   CDC band_dc;
   if (!open_memory_context(band_dc, nullptr)) return false;
@@ -157,28 +235,13 @@ bool build_region(HDC bitmap_dc, int width, int height, HRGN working) {
   if (!band.Attach(::CreateDIBSection(band_dc.m_hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) || !bits) return false;
   ScopedSelection band_selection(band_dc.m_hDC, band.m_hObject);
   if (!band_selection) return false;
-
-  RegionBuilder builder(working);
-  std::vector<Run> runs, band_runs;
-  int band_top = 0;
-  // Emits the rectangles of the rows [band_top, bottom) that share band_runs.
-  auto emit = [&](int bottom) {
-    for (const Run& r : band_runs)
-      if (!builder.add(r.left, band_top, r.right, bottom)) return false;
-    return true;
-  };
   for (int top = 0; top < height; top += band_rows) {
     const int rows = std::min(band_rows, height - top);
     if (!::BitBlt(band_dc.m_hDC, 0, 0, width, rows, bitmap_dc, 0, top, SRCCOPY)) return false;
     ::GdiFlush();  // the blit must have landed before its bits are read
-    for (int i = 0; i < rows; ++i) {
-      const int y = top + i;
-      row_runs(static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(i) * width, width, runs);
-      if (y > 0 && runs == band_runs) continue;
-      if (!emit(y)) return false;
-      band_runs.swap(runs);
-      band_top = y;
-    }
+    for (int i = 0; i < rows; ++i)
+      if (!take_row(top + i, static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(i) * width))
+        return false;
   }
   return emit(height) && builder.finish();
 }
@@ -200,7 +263,7 @@ int AfxCreateSkinRegion(CBitmap* bitmap, CRgn* region) {
     ScopedSelection selection(bitmap_dc.m_hDC, bitmap->m_hObject);
     if (!selection) return 0;
     try {
-      if (!build_region(bitmap_dc.m_hDC, width, height, static_cast<HRGN>(working.m_hObject))) return 0;
+      if (!build_region(*bitmap, bitmap_dc.m_hDC, width, height, static_cast<HRGN>(working.m_hObject))) return 0;
     } catch (const std::bad_alloc&) {
       return 0;  // the rows' runs did not fit in memory
     }

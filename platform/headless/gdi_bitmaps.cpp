@@ -90,7 +90,10 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pi
   long long w = std::llabs(static_cast<long long>(width)), h = std::llabs(static_cast<long long>(height));
   if (w > 0x7fffffff || h > 0x7fffffff) return nullptr;
   auto surface = Surface::make(static_cast<int>(w), static_cast<int>(h), bpp, 2, false);
-  if (surface && bits) std::memcpy(surface->storage.data(), bits, surface->storage.size());
+  if (surface && bits) {
+    surface->will_overwrite_all();
+    std::memcpy(surface->storage.data(), bits, surface->storage.size());
+  }
   return make_bitmap(std::move(surface), false, nullptr);
 }
 
@@ -127,7 +130,11 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** 
   kept.biSizeImage = 0;
   HBITMAP handle =
       make_bitmap(Surface::make(h.biWidth, static_cast<int>(height), h.biBitCount, 4, h.biHeight > 0), true, &kept);
-  if (handle && bits) *bits = find<BitmapObject>(handle)->surface->storage.data();
+  if (handle && bits) {
+    Surface& s = *find<BitmapObject>(handle)->surface;
+    s.ready();  // the program writes and reads the bits itself
+    *bits = s.storage.data();
+  }
   return handle;
 }
 

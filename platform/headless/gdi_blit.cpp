@@ -51,13 +51,34 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
   map.lo.clear();
   map.hi.clear();
   map.pick.clear();
+  map.lo.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.hi.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.pick.reserve(static_cast<std::size_t>(j_hi - j_lo));
   map.first = -1;
   long long h_shrink = (m - 1) / 2, h_grow = (n - 1) / 2;
+  // Enlarging, k * n + h_grow moves by n from one destination pixel to the next (at most one
+  // m, as n <= m): its quotient by m is carried along with the remainder, not divided out for
+  // every pixel.
+  long long grow_q = 0, grow_r = 0;
+  const long long grow_step = dst_mirror ? -n : n;
+  if (m >= n) {
+    const long long t = (dst_mirror ? m - 1 - j_lo : j_lo) * n + h_grow;  // never negative
+    grow_q = t / m;
+    grow_r = t % m;
+  }
   for (long long j = j_lo; j < j_hi; ++j) {
     long long k = dst_mirror ? m - 1 - j : j;
     long long i_lo, i_hi;
     if (m >= n) {
-      i_lo = i_hi = floor_div(k * n + h_grow, m);
+      i_lo = i_hi = grow_q;
+      grow_r += grow_step;
+      if (grow_r >= m) {
+        grow_r -= m;
+        ++grow_q;
+      } else if (grow_r < 0) {
+        grow_r += m;
+        --grow_q;
+      }
     } else {
       i_lo = ceil_div(k * n - h_shrink, m);
       i_hi = ceil_div((k + 1) * n - h_shrink, m) - 1;
@@ -125,6 +146,40 @@ void gather_row(int bpp, const std::uint8_t* conv, int base, const AxisMap& cols
   }
 }
 
+// The destination columns of a stretch that takes single pixels, as runs of columns that take
+// one source pixel each (an enlarged source pixel is one run): built once per call, so that
+// each row is filled run by run instead of pixel by pixel.
+struct ColumnRun {
+  int length;  // destination columns
+  int source;  // the source column they all take
+};
+
+std::vector<ColumnRun> column_runs(const AxisMap& cols) {
+  std::vector<ColumnRun> runs;
+  for (int c = 0; c < cols.count(); ++c) {
+    if (!runs.empty() && runs.back().source == cols.pick[c])
+      ++runs.back().length;
+    else
+      runs.push_back({1, cols.pick[c]});
+  }
+  return runs;
+}
+
+// Writes the runs' pixels of a converted colour row (its column `base` at index 0) to `out`.
+template <int Bpp>
+void fill_runs(const std::uint8_t* conv, int base, const std::vector<ColumnRun>& runs, std::uint8_t* out) {
+  constexpr std::size_t size = Bpp / 8;
+  for (const ColumnRun& run : runs) {
+    const std::uint32_t v = read_pixel(conv, Bpp, run.source - base);
+    if (run.length < 8) {
+      for (int i = 0; i < run.length; ++i, out += size) write_pixel(out, Bpp, 0, v);
+    } else {
+      fill_pixels(out, static_cast<std::size_t>(run.length), Bpp, v);
+      out += size * static_cast<std::size_t>(run.length);
+    }
+  }
+}
+
 // Runs the operation over `count` destination pixels from column x of the row, the source and
 // pattern spans laid out as the destination's bytes are (same bit offset for monochrome).
 void apply_row(RopRow op, std::uint8_t* row, int bpp, int x, int count, const std::uint8_t* s, const std::uint8_t* p) {
@@ -148,6 +203,40 @@ void apply_row(RopRow op, std::uint8_t* row, int bpp, int x, int count, const st
     d[0] = static_cast<std::uint8_t>((d[0] & ~keep_first) | (first & keep_first));
     d[n - 1] = static_cast<std::uint8_t>((d[n - 1] & ~keep_last) | (last & keep_last));
   }
+}
+
+// SRCCOPY at the same size between two surfaces of one format: the visible block is copied
+// row by row as it is, or in one piece when the rows of both surfaces follow each other in
+// memory without padding. x, y, sx and sy are surface coordinates.
+void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long long w, long long h, const Surface& ss,
+                const RECT& sclip, long long sx, long long sy) {
+  // The destination pixels whose source pixel lies inside the source's drawable area.
+  long long x0 = std::max({x, static_cast<long long>(clip.left), x + sclip.left - sx});
+  long long x1 = std::min({x + w, static_cast<long long>(clip.right), x + sclip.right - sx});
+  long long y0 = std::max({y, static_cast<long long>(clip.top), y + sclip.top - sy});
+  long long y1 = std::min({y + h, static_cast<long long>(clip.bottom), y + sclip.bottom - sy});
+  if (x0 >= x1 || y0 >= y1) return;
+  const int count = static_cast<int>(x1 - x0), rows = static_cast<int>(y1 - y0);
+  const int dx = static_cast<int>(x0), dy = static_cast<int>(y0);
+  const int src_x = static_cast<int>(sx + (x0 - x)), src_y = static_cast<int>(sy + (y0 - y));
+  const int bpp = ds.bits_per_pixel;
+  if (bpp == 1) {
+    for (int r = 0; r < rows; ++r) copy_bits(ds.row(dy + r), dx, ss.row(src_y + r), src_x, count);
+    return;
+  }
+  const std::size_t pixel_bytes = static_cast<std::size_t>(bpp / 8);
+  const std::size_t bytes = static_cast<std::size_t>(count) * pixel_bytes;
+  if (bytes == ds.row_bytes && bytes == ss.row_bytes && ds.stride == ss.stride) {
+    // Whole rows, laid out alike: the block is one run of memory on both sides, starting at
+    // its top row, or at its bottom row for bottom-up surfaces.
+    const int first = ds.stride > 0 ? 0 : rows - 1;
+    if (bytes * static_cast<std::size_t>(rows) == ds.storage.size()) ds.will_overwrite_all();
+    std::memcpy(ds.row(dy + first), ss.row(src_y + first), bytes * static_cast<std::size_t>(rows));
+    return;
+  }
+  for (int r = 0; r < rows; ++r)
+    std::memcpy(ds.row(dy + r) + static_cast<std::size_t>(dx) * pixel_bytes,
+                ss.row(src_y + r) + static_cast<std::size_t>(src_x) * pixel_bytes, bytes);
 }
 
 struct Blit {
@@ -183,6 +272,11 @@ bool run(const Blit& b) {
     source = b.src->surface;
     RECT sclip = drawable_rect(*b.src);
     long long sx = b.sx + b.src->origin.x, sy = b.sy + b.src->origin.y;
+    if (index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 && source.get() != dc.surface.get() &&
+        source->bits_per_pixel == bpp) {
+      plain_copy(ds, clip, x, y, b.w, b.h, *source, sclip, sx, sy);
+      return true;
+    }
     if (!build_axis(cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return true;
     if (!build_axis(rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return true;
     int mode = dc.stretch_mode;
@@ -194,6 +288,7 @@ bool run(const Blit& b) {
     if (source.get() == dc.surface.get()) {
       // Reading and writing one surface: work from a copy of the source so that no pixel is
       // read after it has been written.
+      source->ready();
       auto copy = std::make_shared<Surface>(*source);
       copy->top = copy->storage.data() + (source->top - source->storage.data());
       source = copy;
@@ -241,15 +336,29 @@ bool run(const Blit& b) {
   const int swidth = cols.source_max - smin + 1;
   if (!identity_cols) conv.resize(span_bytes(bpp, 0, swidth) + 8);
 
+  // Colour stretches that take single pixels and enlarge on average go run by run.
+  std::vector<ColumnRun> runs;
+  if (!identity_cols && !merge_cols && bpp != 1) {
+    runs = column_runs(cols);
+    if (runs.size() * 2 > static_cast<std::size_t>(count)) runs.clear();
+  }
+
   auto source_row_into = [&](int sy, std::uint8_t* out) {
     const std::uint8_t* srow = source->row(sy);
     if (identity_cols) {
       convert_span(srow, sbpp, cols.pick.front(), count, out, bpp, bit, colors);
     } else {
       convert_span(srow, sbpp, smin, swidth, conv.data(), bpp, 0, colors);
-      gather_row(bpp, conv.data(), smin, cols, merge_cols ? merge : Merge::None, out, bit);
+      if (runs.empty())
+        gather_row(bpp, conv.data(), smin, cols, merge_cols ? merge : Merge::None, out, bit);
+      else if (bpp == 24)
+        fill_runs<24>(conv.data(), smin, runs, out);
+      else
+        fill_runs<32>(conv.data(), smin, runs, out);
     }
   };
+  // A copy of colour rows needs no row buffer: each row is made in place.
+  const bool in_place = index == 0xcc && bpp != 1 && !merge_rows;
 
   const bool straight_copy = index == 0xcc && identity_cols && sbpp == bpp && !merge_rows;
   for (int r = 0; r < rows.count(); ++r) {
@@ -261,6 +370,10 @@ bool run(const Blit& b) {
       else
         std::memcpy(drow + static_cast<std::size_t>(x0) * (bpp / 8),
                     srow + static_cast<std::size_t>(cols.pick.front()) * (bpp / 8), span);
+      continue;
+    }
+    if (in_place) {
+      source_row_into(rows.pick[r], drow + static_cast<std::size_t>(x0) * static_cast<std::size_t>(bpp / 8));
       continue;
     }
     if (!merge_rows || rows.lo[r] == rows.hi[r]) {

@@ -31,7 +31,8 @@ std::shared_ptr<Surface> Surface::make(int width, int height, int bits_per_pixel
   if (total == 0 || total > max_bytes) return nullptr;
   auto s = std::make_shared<Surface>();
   try {
-    s->storage.assign(static_cast<std::size_t>(total), 0);
+    s->storage.resize(static_cast<std::size_t>(total));
+    s->clear_pending = true;
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -47,6 +48,12 @@ std::shared_ptr<Surface> Surface::make(int width, int height, int bits_per_pixel
     s->stride = static_cast<std::ptrdiff_t>(row);
   }
   return s;
+}
+
+void Surface::clear() const {
+  // The vector's own elements are not const; only this view of them is.
+  std::memset(const_cast<std::uint8_t*>(storage.data()), 0, storage.size());
+  clear_pending = false;
 }
 
 std::shared_ptr<Surface> screen_surface() {
@@ -238,6 +245,7 @@ BITMAP bitmap_record(const BitmapObject& b) {
   r.bmPlanes = 1;
   r.bmBitsPixel = static_cast<WORD>(s.bits_per_pixel);
   // A DIB section shows its bits from the first row in memory (the bottom row when bottom-up).
+  s.ready();  // a program may read the bits straight away
   r.bmBits = b.dib_section ? const_cast<std::uint8_t*>(s.storage.data()) : nullptr;
   return r;
 }

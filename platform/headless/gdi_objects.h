@@ -16,6 +16,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/headless/gdi.h"
@@ -31,21 +33,61 @@ constexpr int screen_dpi = 96;
 
 // The pixels of a bitmap. Rows are reached through row(y), y = 0 being the top row, whatever
 // order the rows have in memory (bottom-up DIB sections run backwards).
+// Leaves the elements of a vector uninitialised when it grows, for storage that is filled
+// before it is read.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <class U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 struct Surface {
   int width = 0;
   int height = 0;
   int bits_per_pixel = 0;     // 1, 24 or 32
   std::size_t row_bytes = 0;  // stored length of a row (2-byte multiple for DDBs, 4 for DIBs)
   std::ptrdiff_t stride = 0;  // from one row to the row below it: +row_bytes or -row_bytes
-  std::vector<std::uint8_t> storage;
+  // A new surface is all zero, but its bytes are only cleared when they are first reached
+  // (through row() or ready()): a surface that a copy fills completely is never cleared.
+  std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> storage;
   std::uint8_t* top = nullptr;  // row 0
+  mutable bool clear_pending = false;
 
-  std::uint8_t* row(int y) { return top + static_cast<std::ptrdiff_t>(y) * stride; }
-  const std::uint8_t* row(int y) const { return top + static_cast<std::ptrdiff_t>(y) * stride; }
+  std::uint8_t* row(int y) {
+    ready();
+    return top + static_cast<std::ptrdiff_t>(y) * stride;
+  }
+  const std::uint8_t* row(int y) const {
+    ready();
+    return top + static_cast<std::ptrdiff_t>(y) * stride;
+  }
+  // Makes the bytes hold the pixels (zero, if nothing was written yet); every access to
+  // `storage` goes through this first.
+  void ready() const {
+    if (clear_pending) clear();
+  }
+  // For a caller about to overwrite every byte of `storage`: the clearing is skipped.
+  void will_overwrite_all() { clear_pending = false; }
 
   // A zero-filled surface; null when the size cannot be held. Row lengths are rounded to
   // `row_align` bytes; bottom_up lays the rows out in memory from the bottom row up.
   static std::shared_ptr<Surface> make(int width, int height, int bits_per_pixel, int row_align, bool bottom_up);
+
+ private:
+  void clear() const;
 };
 
 // Row length of a device-dependent bitmap (what GetObjectA reports and GetBitmapBits uses):

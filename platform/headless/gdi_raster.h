@@ -90,4 +90,15 @@ constexpr bool rop_uses_destination(unsigned index) { return (((index >> 1) ^ in
 // Fills n bytes with a solid pattern of the pixel value in the depth (monochrome: 0 or 1).
 void fill_pattern(std::uint8_t* out, std::size_t n, int bpp, std::uint32_t pixel);
 
+// Copies n bytes between spans that do not overlap, in 64-byte blocks. For the spans of a
+// row or two (a few KiB) that a caller copies many times over this keeps up with the stores
+// where the library's memcpy, which switches to string instructions at that length, does not.
+inline void copy_span(std::uint8_t* dst, const std::uint8_t* src, std::size_t n) {
+  for (; n >= 64; n -= 64, dst += 64, src += 64) std::memcpy(dst, src, 64);
+  std::memcpy(dst, src, n);
+}
+
+// Writes `count` pixels of the value from out[0] on, in a colour depth (24 or 32 bits).
+void fill_pixels(std::uint8_t* out, std::size_t count, int bpp, std::uint32_t pixel);
+
 }  // namespace veneer::headless::gdi::raster

@@ -106,14 +106,43 @@ constexpr std::array<RopRow, 256> table = make_table(std::make_index_sequence<25
 
 RopRow rop_row(unsigned index) { return table[index & 0xff]; }
 
+namespace {
+
+// Repeats a block of whole pixels (a multiple of the pixel size, so that every copy starts on
+// a pixel) over n bytes; the last copy may stop inside a pixel.
+template <std::size_t Block>
+void repeat_block(std::uint8_t* out, std::size_t n, const std::uint8_t (&block)[Block]) {
+  for (; n >= Block; n -= Block, out += Block) std::memcpy(out, block, Block);
+  std::memcpy(out, block, n);
+}
+
+}  // namespace
+
+void fill_pixels(std::uint8_t* out, std::size_t count, int bpp, std::uint32_t pixel) {
+  if (bpp == 24) {
+    std::uint8_t block[48];
+    for (std::size_t i = 0; i < sizeof block; i += 3) {
+      block[i] = static_cast<std::uint8_t>(pixel);
+      block[i + 1] = static_cast<std::uint8_t>(pixel >> 8);
+      block[i + 2] = static_cast<std::uint8_t>(pixel >> 16);
+    }
+    repeat_block(out, count * 3, block);
+  } else {
+    std::uint8_t block[64];
+    for (std::size_t i = 0; i < sizeof block; i += 4) std::memcpy(block + i, &pixel, 4);
+    repeat_block(out, count * 4, block);
+  }
+}
+
 void fill_pattern(std::uint8_t* out, std::size_t n, int bpp, std::uint32_t pixel) {
   if (bpp == 1) {
     std::memset(out, (pixel & 1) ? 0xff : 0x00, n);
-  } else if (bpp == 24) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(pixel >> (8 * (i % 3)));
-  } else {
-    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(pixel >> (8 * (i % 4)));
+    return;
   }
+  // Whole pixels, then the bytes of a last partial one.
+  const std::size_t size = static_cast<std::size_t>(bpp / 8);
+  fill_pixels(out, n / size, bpp, pixel);
+  for (std::size_t i = n / size * size; i < n; ++i) out[i] = static_cast<std::uint8_t>(pixel >> (8 * (i % size)));
 }
 
 }  // namespace veneer::headless::gdi::raster

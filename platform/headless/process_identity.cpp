@@ -1,8 +1,10 @@
 // Process and thread identities: the real process with its real threads, and simulated
 // processes and threads that the desktop, the shell and tests play.
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,8 +42,43 @@ thread_local bool acting_set = false;
 
 }  // namespace
 
-DWORD real_process_id() { return static_cast<DWORD>(getpid()); }
-DWORD real_thread_id() { return static_cast<DWORD>(syscall(SYS_gettid)); }
+namespace {
+
+// The host's identifiers, asked once: every object a program creates is stamped with its
+// process, and a system call each time costs more than many a drawing call. They only change
+// in the child of a fork, where a fork handler forgets them.
+std::atomic<DWORD> known_process_id{0};
+thread_local DWORD known_thread_id = 0;
+
+void forget_identifiers_in_child() {
+  known_process_id.store(0, std::memory_order_relaxed);
+  known_thread_id = 0;
+}
+
+void forget_identifiers_after_fork() {
+  static const bool registered = pthread_atfork(nullptr, nullptr, forget_identifiers_in_child) == 0;
+  (void)registered;
+}
+
+}  // namespace
+
+DWORD real_process_id() {
+  DWORD id = known_process_id.load(std::memory_order_relaxed);
+  if (id == 0) {
+    forget_identifiers_after_fork();
+    id = static_cast<DWORD>(getpid());
+    known_process_id.store(id, std::memory_order_relaxed);
+  }
+  return id;
+}
+
+DWORD real_thread_id() {
+  if (known_thread_id == 0) {
+    forget_identifiers_after_fork();
+    known_thread_id = static_cast<DWORD>(syscall(SYS_gettid));
+  }
+  return known_thread_id;
+}
 
 Identity current_identity() {
   if (acting_set) return acting;

@@ -79,6 +79,44 @@ TEST_F(SkinRegion, EqualsThePerPixelRegionOnRandomBitmaps) {
   }
 }
 
+// DIB sections in either row order, with their unused top byte set at random (it is not part
+// of the colour), read straight from their bits: the region is still the per-pixel one.
+TEST_F(SkinRegion, BottomUpSectionsAndTheUnusedByteGiveThePerPixelRegion) {
+  std::uniform_int_distribution<int> side(1, 140);
+  unsigned seed = 100;
+  for (int round = 0; round < 24; ++round) {
+    const int width = side(test_rng()), height = 1 + side(test_rng()) / 4, density = (round % 4) * 25 + 10;
+    const bool bottom_up = round % 2 == 0;
+    SCOPED_TRACE(::testing::Message() << width << "x" << height << ", " << density << "% key, "
+                                      << (bottom_up ? "bottom-up" : "top-down"));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = bottom_up ? height : -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)));
+    auto colour = holes(density, ++seed);
+    auto* p = static_cast<std::uint32_t*>(bits);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const COLORREF c = colour(x, y);
+        const std::uint32_t top_byte = static_cast<std::uint32_t>(test_rng()()) & 0xFF000000u;
+        p[(bottom_up ? height - 1 - y : y) * width + x] = top_byte | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
+                                                          static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+      }
+    CRgn region;
+    ASSERT_EQ(AfxCreateSkinRegion(&bitmap, &region), 1);
+    HRGN reference = per_pixel_region(static_cast<HBITMAP>(bitmap.m_hObject));
+    EXPECT_TRUE(EqualRgn(static_cast<HRGN>(region.m_hObject), reference))
+        << region_text(static_cast<HRGN>(region.m_hObject)) << " vs " << region_text(reference);
+    DeleteObject(reference);
+  }
+}
+
 TEST_F(SkinRegion, DeviceBitmapsAndRowsOfIdenticalRunsGiveTheSameRegion) {
   // Wide bands of equal rows (merged into tall rectangles) between rows that differ.
   auto banded = [](int x, int y) {

@@ -84,4 +84,25 @@ TEST(FileShareAcrossProcesses, AnExclusiveOpenElsewhereExcludesUntilItsProcessEn
 #endif
 }
 
+#ifndef _WIN32
+// The process and thread identifiers are the host's, also in a child forked after the parent
+// asked for its own.
+TEST(ProcessIdentity, AForkedChildReportsItsOwnIdentifiers) {
+  const DWORD parent = GetCurrentProcessId();
+  EXPECT_EQ(parent, static_cast<DWORD>(getpid()));
+  EXPECT_EQ(GetCurrentThreadId(), static_cast<DWORD>(gettid()));
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const bool own = GetCurrentProcessId() == static_cast<DWORD>(getpid()) && GetCurrentProcessId() != parent &&
+                     GetCurrentThreadId() == static_cast<DWORD>(gettid());
+    _exit(own ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(GetCurrentProcessId(), parent);
+}
+#endif
+
 }  // namespace

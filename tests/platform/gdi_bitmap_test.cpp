@@ -2,6 +2,10 @@
 // one-context rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "tests/platform/gdi_test_util.h"
 #include "tests/support/leak_guard.h"
 
@@ -199,6 +203,92 @@ TEST(GdiBitmap, CompatibleBitmapsTakeTheContextsFormat) {
     SelectObject(dib.dc, dib.bitmap);
     DeleteObject(ddb32);
     DeleteDC(mem);
+  }
+  EXPECT_NO_LEAKS(guard);
+}
+
+// A new bitmap is black through every way of reading it, even where the memory of a bitmap
+// just deleted (full of other bytes) is given to it again.
+TEST(GdiBitmap, NewBitmapsReadAsZeroEverywhere) {
+  LeakGuard guard;
+  {
+    const int w = 300, h = 200;
+    const std::size_t bytes = static_cast<std::size_t>(w) * 4 * h;
+    std::vector<std::uint8_t> ones(bytes, 0xa5), out(bytes, 0xee);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HDC other = CreateCompatibleDC(screen);
+    for (int way = 0; way < 6; ++way) {
+      // Leave freed memory full of non-zero bytes behind.
+      HBITMAP used = CreateCompatibleBitmap(screen, w, h);
+      ASSERT_TRUE(used);
+      ASSERT_EQ(SetBitmapBits(used, static_cast<DWORD>(bytes), ones.data()), static_cast<LONG>(bytes));
+      DeleteObject(used);
+      BITMAPINFO bi{};
+      bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+      bi.bmiHeader.biWidth = w;
+      bi.bmiHeader.biHeight = -h;
+      bi.bmiHeader.biPlanes = 1;
+      bi.bmiHeader.biBitCount = 32;
+      bi.bmiHeader.biCompression = BI_RGB;
+      void* section_bits = nullptr;
+      HBITMAP fresh = way == 5 ? CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &section_bits, nullptr, 0)
+                               : CreateCompatibleBitmap(screen, w, h);
+      ASSERT_TRUE(fresh);
+      std::fill(out.begin(), out.end(), 0xee);
+      switch (way) {
+        case 0:
+          ASSERT_EQ(GetBitmapBits(fresh, static_cast<LONG>(bytes), out.data()), static_cast<LONG>(bytes));
+          break;
+        case 1:
+          ASSERT_EQ(GetDIBits(dc, fresh, 0, h, out.data(), &bi, DIB_RGB_COLORS), h);
+          break;
+        case 2: {
+          HGDIOBJ old = SelectObject(dc, fresh);
+          for (int y = 0; y < h; y += 7)
+            for (int x = 0; x < w; x += 5) ASSERT_EQ(GetPixel(dc, x, y), 0u) << x << "," << y;
+          std::fill(out.begin(), out.end(), 0);
+          SelectObject(dc, old);
+          break;
+        }
+        case 3: {
+          // Copied into a canvas that holds other pixels, by parts and with a stretch.
+          Canvas c(w, h);
+          c.fill(0x123456);
+          HGDIOBJ old = SelectObject(dc, fresh);
+          ASSERT_TRUE(BitBlt(c.dc, 0, 0, w / 2, h, dc, 0, 0, SRCCOPY));
+          ASSERT_TRUE(StretchBlt(c.dc, w / 2, 0, w - w / 2, h, dc, 0, 0, 10, 10, SRCCOPY));
+          SelectObject(dc, old);
+          std::memcpy(out.data(), c.row(0), bytes);
+          break;
+        }
+        case 4: {
+          // Drawn into partly, then read whole.
+          HGDIOBJ old = SelectObject(dc, fresh);
+          SetPixel(dc, 0, 0, RGB(0, 0, 0));
+          HBITMAP copy = CreateCompatibleBitmap(screen, w, h);
+          HGDIOBJ old_other = SelectObject(other, copy);
+          ASSERT_TRUE(BitBlt(other, 0, 0, w, h, dc, 0, 0, SRCCOPY));
+          SelectObject(other, old_other);
+          SelectObject(dc, old);
+          ASSERT_EQ(GetBitmapBits(copy, static_cast<LONG>(bytes), out.data()), static_cast<LONG>(bytes));
+          DeleteObject(copy);
+          break;
+        }
+        default: {
+          DIBSECTION ds{};
+          ASSERT_EQ(GetObjectA(fresh, sizeof ds, &ds), static_cast<int>(sizeof ds));
+          ASSERT_EQ(ds.dsBm.bmBits, section_bits);
+          std::memcpy(out.data(), section_bits, bytes);
+          break;
+        }
+      }
+      EXPECT_EQ(std::count(out.begin(), out.end(), 0), static_cast<std::ptrdiff_t>(bytes)) << "way " << way;
+      DeleteObject(fresh);
+    }
+    DeleteDC(other);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
   }
   EXPECT_NO_LEAKS(guard);
 }

@@ -136,6 +136,44 @@ TEST(GdiBlit, ClipsAgainstBothSurfaces) {
   }
 }
 
+// Plain copies between row orders and depths, whole surfaces and blocks clipped on every side:
+// each pixel comes from its source pixel, the pixels outside the block and the rows' padding
+// stay as they were.
+TEST(GdiBlit, PlainCopiesBetweenRowOrdersKeepEveryPixelInPlace) {
+  for (int bpp : {32, 24}) {
+    for (bool src_up : {false, true}) {
+      for (bool dst_up : {false, true}) {
+        const int w = 5, h = 7;
+        Canvas src(w, h, bpp, src_up), dst(w, h, bpp, dst_up);
+        auto value = [](int x, int y, int salt) { return static_cast<std::uint8_t>(x * 31 + y * 7 + salt); };
+        for (int y = 0; y < h; ++y)
+          for (std::size_t i = 0; i < src.stride(); ++i) src.row(y)[i] = value(static_cast<int>(i), y, 1);
+        struct Case {
+          int x, y, width, height, src_x, src_y;
+        } cases[] = {{0, 0, w, h, 0, 0},  {0, -2, w, h, 0, 0}, {0, 3, w, h, 0, 0},  {0, 0, w, h, 0, 2},
+                     {0, 0, w, h, 0, -3}, {1, 1, 3, 4, 2, 0},  {-1, 2, w, h, 0, 0}, {0, 0, w, h, 1, 1}};
+        for (const Case& c : cases) {
+          for (int y = 0; y < h; ++y)
+            for (std::size_t i = 0; i < dst.stride(); ++i) dst.row(y)[i] = value(static_cast<int>(i), y, 99);
+          ASSERT_TRUE(BitBlt(dst.dc, c.x, c.y, c.width, c.height, src.dc, c.src_x, c.src_y, SRCCOPY));
+          const int pixel = bpp / 8;
+          for (int y = 0; y < h; ++y) {
+            for (std::size_t i = 0; i < dst.stride(); ++i) {
+              const int x = static_cast<int>(i) / pixel, sx = x - c.x + c.src_x, sy = y - c.y + c.src_y;
+              const bool copied = static_cast<int>(i) < w * pixel && x >= c.x && x < c.x + c.width && y >= c.y &&
+                                  y < c.y + c.height && sx >= 0 && sx < w && sy >= 0 && sy < h;
+              const std::uint8_t e =
+                  copied ? value(sx * pixel + static_cast<int>(i) % pixel, sy, 1) : value(static_cast<int>(i), y, 99);
+              ASSERT_EQ(dst.row(y)[i], e) << bpp << src_up << dst_up << " case " << c.x << "," << c.y << "," << c.src_x
+                                          << "," << c.src_y << " at byte " << i << " of row " << y;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(GdiBlit, OverlappingCopyWithinOneBitmap) {
   Canvas c(8, 8);
   for (int y = 0; y < 8; ++y)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <set>
 #include <utility>
 
@@ -224,6 +225,36 @@ TEST(GdiDraw, GradientRectanglesWithSixteenBitChannels) {
     EXPECT_TRUE(GradientFill(c.dc, flat, 2, &mesh, 1, GRADIENT_FILL_RECT_H));
   }
   EXPECT_NO_LEAKS(guard);
+}
+
+// Long blends, clipped at their start, in both directions and depths: every pixel is the
+// channel formula's, whatever way the rows are filled.
+TEST(GdiDraw, LongClippedGradientsKeepTheExactBlend) {
+  for (int bpp : {32, 24}) {
+    for (ULONG mode : {GRADIENT_FILL_RECT_H, GRADIENT_FILL_RECT_V}) {
+      const bool vertical = mode == GRADIENT_FILL_RECT_V;
+      Canvas c(vertical ? 5 : 700, vertical ? 700 : 3, bpp);
+      GRADIENT_RECT mesh{0, 1};
+      // Starts 37 pixels before the surface and runs 997 pixels: the surface shows a middle part.
+      TRIVERTEX v[2] = {{-37, -37, 0x1234, 0xff00, 0x0080, 0x8000}, {960, 960, 0xabcd, 0x0100, 0xfe00, 0xff01}};
+      ASSERT_TRUE(GradientFill(c.dc, v, 2, &mesh, 1, mode));
+      auto pixel = [&](int x, int y) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, c.row(y) + x * (bpp / 8), bpp / 8);
+        return value;
+      };
+      const int length = vertical ? c.height : c.width;
+      for (int i = 0; i < length; ++i) {
+        const int at = i + 37;
+        std::uint32_t e =
+            grad(0x1234, 0xabcd, at, 997) << 16 | grad(0xff00, 0x0100, at, 997) << 8 | grad(0x0080, 0xfe00, at, 997);
+        if (bpp == 32) e |= grad(0x8000, 0xff01, at, 997) << 24;
+        const int x = vertical ? 4 : i, y = vertical ? i : 2;
+        ASSERT_EQ(pixel(x, y), e) << bpp << " " << vertical << " " << i;
+        ASSERT_EQ(pixel(vertical ? 0 : i, vertical ? i : 0), e) << bpp << " " << vertical << " " << i;
+      }
+    }
+  }
 }
 
 TEST(GdiDraw, GradientOnTwentyFourBits) {

@@ -3,6 +3,8 @@
 // measured under Wine; the rule below reproduces every case measured there (widths 1 to 20).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <set>
 
 #include "tests/platform/gdi_test_util.h"
@@ -70,6 +72,34 @@ TEST(GdiStretch, ColorOnColorPicksAsWin32) {
         }
   }
   EXPECT_NO_LEAKS(guard);
+}
+
+// Long enlargements in both colour depths, mirrored or not, starting off the left edge: each
+// pixel still takes the source pixel the rule gives (long runs of one source pixel included).
+TEST(GdiStretch, LongEnlargementsPickAsTheRuleSays) {
+  for (int bpp : {24, 32}) {
+    Canvas src(16, 1, bpp), dst(64, 1, bpp);
+    SetStretchBltMode(dst.dc, COLORONCOLOR);
+    const int size = bpp / 8;
+    for (int i = 0; i < 16 * size; ++i) src.row(0)[i] = static_cast<std::uint8_t>(i + 1);
+    for (int mirror = 0; mirror < 4; ++mirror)
+      for (int n = 1; n <= 9; ++n)
+        for (int m : {n, n + 1, 2 * n + 1, 37, 70}) {
+          if (m < n) continue;
+          const bool dm = mirror & 1, sm = mirror & 2;
+          std::memset(dst.row(0), 0xee, dst.stride());
+          const int x = -5;  // the first five destination pixels fall off the surface
+          ASSERT_TRUE(StretchBlt(dst.dc, dm ? x + m - 1 : x, 0, dm ? -m : m, 1, src.dc, sm ? n - 1 : 0, 0, sm ? -n : n,
+                                 1, SRCCOPY));
+          for (int j = 5; j < std::min(m, 64 + 5); ++j) {
+            const int source = *merged(n, m, j, dm, sm).begin();
+            for (int b = 0; b < size; ++b)
+              ASSERT_EQ(dst.row(0)[(j - 5) * size + b], static_cast<std::uint8_t>(source * size + b + 1))
+                  << bpp << " " << n << "->" << m << " mirror " << mirror << " pixel " << j;
+          }
+          for (int i = std::max(0, m - 5) * size; i < 64 * size; ++i) ASSERT_EQ(dst.row(0)[i], 0xee) << i;
+        }
+  }
 }
 
 TEST(GdiStretch, BlackOnWhiteAndsAndWhiteOnBlackOrsTheMergedPixels) {
