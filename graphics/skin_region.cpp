@@ -171,27 +171,9 @@ void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs, std::
   for (int i = 0; i < count; i += 2) runs.push_back(Run{edge[i], edge[i + 1]});
 }
 
-// The rows of a 32-bit DIB section laid out as plain 0x00RRGGBB values are read where they
-// are: a blit into the band would copy them byte for byte. Null for any other bitmap.
-const std::uint8_t* rows_in_place(const CBitmap& bitmap, int height, std::ptrdiff_t& stride) {
-  DIBSECTION section{};
-  if (bitmap.GetObject(sizeof section, &section) != static_cast<int>(sizeof section)) return nullptr;
-  if (!section.dsBm.bmBits || section.dsBm.bmBitsPixel != 32 || section.dsBmih.biCompression != BI_RGB ||
-      section.dsBm.bmHeight != height || section.dsBm.bmWidthBytes <= 0)
-    return nullptr;
-  const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
-  const std::ptrdiff_t row = section.dsBm.bmWidthBytes;
-  if (section.dsBmih.biHeight > 0) {  // bottom-up: the top row is the last in memory
-    stride = -row;
-    return bits + row * (height - 1);
-  }
-  stride = row;
-  return bits;
-}
-
 // Builds the region of the bitmap selected into `bitmap_dc` into `working`; false when the
 // pixels cannot be read or the region cannot be made.
-bool build_region(const CBitmap& bitmap, HDC bitmap_dc, int width, int height, HRGN working) {
+bool build_region(HDC bitmap_dc, int width, int height, HRGN working) {
   RegionBuilder builder(working);
   std::vector<Run> runs, band_runs;
   std::vector<int> edges(static_cast<std::size_t>(width) + 1);
@@ -211,14 +193,6 @@ bool build_region(const CBitmap& bitmap, HDC bitmap_dc, int width, int height, H
     band_top = y;
     return true;
   };
-
-  std::ptrdiff_t stride = 0;
-  if (const std::uint8_t* top_row = rows_in_place(bitmap, height, stride)) {
-    ::GdiFlush();  // drawing still under way must have landed before the bits are read
-    for (int y = 0; y < height; ++y)
-      if (!take_row(y, reinterpret_cast<const std::uint32_t*>(top_row + stride * y))) return false;
-    return emit(height) && builder.finish();
-  }
 
   const int band_rows = static_cast<int>(std::clamp<std::int64_t>(kBandBytes / (4LL * width), 1, height));
   CDC band_dc;
@@ -263,7 +237,7 @@ int AfxCreateSkinRegion(CBitmap* bitmap, CRgn* region) {
     ScopedSelection selection(bitmap_dc.m_hDC, bitmap->m_hObject);
     if (!selection) return 0;
     try {
-      if (!build_region(*bitmap, bitmap_dc.m_hDC, width, height, static_cast<HRGN>(working.m_hObject))) return 0;
+      if (!build_region(bitmap_dc.m_hDC, width, height, static_cast<HRGN>(working.m_hObject))) return 0;
     } catch (const std::bad_alloc&) {
       return 0;  // the rows' runs did not fit in memory
     }
