@@ -267,6 +267,8 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {
         DIBSECTION ds{};
         ds.dsBm = bitmap_record(*b);
         ds.dsBmih = b->dib_header;
+        // As on Win32, the record does not tell a top-down section from a bottom-up one.
+        if (ds.dsBmih.biHeight < 0) ds.dsBmih.biHeight = -ds.dsBmih.biHeight;
         ds.dsBmih.biSizeImage = static_cast<DWORD>(b->surface->storage.size());
         std::memcpy(buffer, &ds, sizeof ds);
         return sizeof(DIBSECTION);

@@ -52,6 +52,10 @@ TEST(GdiBitmap, RowLengthsAsWin32HasThem) {
     EXPECT_EQ(GetObjectA(dib.bitmap, sizeof ds, &ds), static_cast<int>(sizeof ds));
     EXPECT_EQ(ds.dsBmih.biHeight, 2);
     EXPECT_EQ(ds.dsBmih.biBitCount, 24);
+    Canvas top_down(3, 2, 24, false);
+    DIBSECTION tds{};
+    EXPECT_EQ(GetObjectA(top_down.bitmap, sizeof tds, &tds), static_cast<int>(sizeof tds));
+    EXPECT_EQ(tds.dsBmih.biHeight, 2) << "a top-down section reports a positive height too";
     EXPECT_EQ(ds.dsBmih.biSizeImage, 24u);
     // Record sizes: no buffer gives the size, a short buffer nothing.
     EXPECT_EQ(GetObjectA(dib.bitmap, 0, nullptr), static_cast<int>(sizeof(BITMAP)));
