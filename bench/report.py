@@ -231,8 +231,8 @@ def main(argv):
     args = parser.parse_args(argv)
 
     runs = Runs()
-    for spec in args.run:
-        build, round_id, path = spec.split(":", 2)
+    for run_arg in args.run:
+        build, round_id, path = run_arg.split(":", 2)
         if build not in BUILDS:
             parser.error(f"unknown build {build}")
         runs.load(build, int(round_id), path)

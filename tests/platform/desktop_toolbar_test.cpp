@@ -91,8 +91,8 @@ TEST_F(DesktopToolbar, AnotherProcessesToolbarAnswersIntoItsOwnMemory) {
   HWND owner = make_window(WS_POPUP, 0, 0, 10, 10);
   TrayRequest request;
   request.count = 2;
-  request.icons[0] = TrayIconSpec{reinterpret_cast<std::uintptr_t>(owner), 41, 0, 0};
-  request.icons[1] = TrayIconSpec{reinterpret_cast<std::uintptr_t>(owner), 42, 1, 0};
+  request.icons[0] = TrayIconEntry{reinterpret_cast<std::uintptr_t>(owner), 41, 0, 0};
+  request.icons[1] = TrayIconEntry{reinterpret_cast<std::uintptr_t>(owner), 42, 1, 0};
   TrayReport tray = OtherProcess::get().build_tray(request);
   ASSERT_TRUE(tray.ok);
   HWND tb = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(tray.toolbar));

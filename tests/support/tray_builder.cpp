@@ -70,15 +70,15 @@ TrayReport TrayBuilder::build(const TrayRequest& request) {
   bool cut = false;
   SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   for (std::uint32_t i = 0; i < request.count; ++i) {
-    const TrayIconSpec& spec = request.icons[i];
-    unsigned char* record = spec.cut_short ? base + page - sizeof(HWND) : base + 32 * i;
-    IconRecordHead head{reinterpret_cast<HWND>(static_cast<std::uintptr_t>(spec.owner)), spec.id};
+    const TrayIconEntry& entry = request.icons[i];
+    unsigned char* record = entry.cut_short ? base + page - sizeof(HWND) : base + 32 * i;
+    IconRecordHead head{reinterpret_cast<HWND>(static_cast<std::uintptr_t>(entry.owner)), entry.id};
     std::memcpy(record, &head, sizeof head);
-    cut = cut || spec.cut_short;
+    cut = cut || entry.cut_short;
     TBBUTTON button{};
     button.iBitmap = static_cast<int>(i);
     button.idCommand = 100 + static_cast<int>(i);
-    button.fsState = TBSTATE_ENABLED | (spec.hidden ? TBSTATE_HIDDEN : 0);
+    button.fsState = TBSTATE_ENABLED | (entry.hidden ? TBSTATE_HIDDEN : 0);
     button.fsStyle = BTNS_BUTTON;
     button.dwData = reinterpret_cast<DWORD_PTR>(record);
     button.iString = -1;

@@ -17,7 +17,7 @@ enum class TrayShape : std::uint32_t {
   NoToolbar,  // a pager without a toolbar
 };
 
-struct TrayIconSpec {
+struct TrayIconEntry {
   std::uint64_t owner = 0;  // the owner window's handle value
   std::uint32_t id = 0;
   std::uint32_t hidden = 0;     // the button is hidden
@@ -32,7 +32,7 @@ struct TrayRequest {
   TrayShape shape = TrayShape::Full;
   std::int32_t pager_width = 260;
   std::uint32_t count = 0;
-  TrayIconSpec icons[max_tray_icons];
+  TrayIconEntry icons[max_tray_icons];
 };
 
 struct TrayReport {

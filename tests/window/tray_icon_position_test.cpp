@@ -37,17 +37,17 @@ class TrayIconPosition : public DesktopTest {
     DesktopTest::TearDown();
   }
 
-  TrayReport build(std::initializer_list<TrayIconSpec> icons, TrayShape shape = TrayShape::Full) {
+  TrayReport build(std::initializer_list<TrayIconEntry> icons, TrayShape shape = TrayShape::Full) {
     TrayRequest request;
     request.shape = shape;
-    for (const TrayIconSpec& icon : icons) request.icons[request.count++] = icon;
+    for (const TrayIconEntry& icon : icons) request.icons[request.count++] = icon;
     TrayReport report = OtherProcess::get().build_tray(request);
     EXPECT_TRUE(report.ok);
     EXPECT_NE(report.process_id, GetCurrentProcessId()) << "the tray must belong to another process";
     return report;
   }
-  TrayIconSpec icon(HWND owner, std::uint32_t id, bool hidden = false, bool cut_short = false) {
-    return TrayIconSpec{reinterpret_cast<std::uintptr_t>(owner), id, hidden, cut_short};
+  TrayIconEntry icon(HWND owner, std::uint32_t id, bool hidden = false, bool cut_short = false) {
+    return TrayIconEntry{reinterpret_cast<std::uintptr_t>(owner), id, hidden, cut_short};
   }
 
   HWND host_ = nullptr;
