@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <functional>
 
+#include "demo/dib_section.h"
+
 namespace demo {
 namespace {
 
@@ -11,16 +13,9 @@ using Shader = std::function<COLORREF(int x, int y)>;
 
 // A 24-bit top-down DIB section painted by the shader, one pixel at a time (the skin is tiny).
 bool paint_bitmap(CBitmap& bitmap, int width, int height, const Shader& shade) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP handle = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!handle || !bits) return false;
+  HBITMAP handle = top_down_section(width, height, 24, bits);
+  if (!handle) return false;
   const int stride = (width * 3 + 3) & ~3;
   for (int y = 0; y < height; ++y) {
     auto* row = static_cast<std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "demo/dib_section.h"
 #include "demo/skin_atlas.h"
 #include "include/veneer/veneer.h"
 #include "platform/framework/afx_gdi.h"
@@ -11,16 +12,9 @@ namespace {
 
 // A 32-bit top-down DIB section; bits points at its rows.
 bool make_canvas(CBitmap& bitmap, int width, int height, std::uint32_t*& bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* raw = nullptr;
-  HBITMAP handle = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &raw, nullptr, 0);
-  if (!handle || !raw) return false;
+  HBITMAP handle = top_down_section(width, height, 32, raw);
+  if (!handle) return false;
   bits = static_cast<std::uint32_t*>(raw);
   return bitmap.Attach(handle) != FALSE;
 }

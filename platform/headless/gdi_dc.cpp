@@ -122,35 +122,27 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
   }
 }
 
-COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
+// The background and text colours: set returns the previous one, both give CLR_INVALID for a
+// handle that is not a device context.
+static COLORREF swap_colour(HDC dc, COLORREF DeviceContext::*field, COLORREF color) {
   std::lock_guard lock(platform_lock());
   DeviceContext* c = find_context(dc);
   if (!c) return CLR_INVALID;
-  COLORREF old = c->bk_color;
-  c->bk_color = color;
+  COLORREF old = c->*field;
+  c->*field = color;
   return old;
 }
 
-COLORREF WINAPI GetBkColor(HDC dc) {
+static COLORREF read_colour(HDC dc, COLORREF DeviceContext::*field) {
   std::lock_guard lock(platform_lock());
   DeviceContext* c = find_context(dc);
-  return c ? c->bk_color : CLR_INVALID;
+  return c ? c->*field : CLR_INVALID;
 }
 
-COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
-  std::lock_guard lock(platform_lock());
-  DeviceContext* c = find_context(dc);
-  if (!c) return CLR_INVALID;
-  COLORREF old = c->text_color;
-  c->text_color = color;
-  return old;
-}
-
-COLORREF WINAPI GetTextColor(HDC dc) {
-  std::lock_guard lock(platform_lock());
-  DeviceContext* c = find_context(dc);
-  return c ? c->text_color : CLR_INVALID;
-}
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) { return swap_colour(dc, &DeviceContext::bk_color, color); }
+COLORREF WINAPI GetBkColor(HDC dc) { return read_colour(dc, &DeviceContext::bk_color); }
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) { return swap_colour(dc, &DeviceContext::text_color, color); }
+COLORREF WINAPI GetTextColor(HDC dc) { return read_colour(dc, &DeviceContext::text_color); }
 
 int WINAPI SetBkMode(HDC dc, int mode) {
   std::lock_guard lock(platform_lock());
