@@ -11,7 +11,7 @@
 #include "bench/skins.h"
 #include "bench/timing.h"
 #include "bench/workloads.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/support/leak_guard.h"
 
 namespace veneer::bench {

@@ -3,7 +3,7 @@
 // measured against.
 #pragma once
 
-#include "platform/framework/afx_gdi.h"
+#include <veneer/framework/afx_gdi.h>
 
 namespace veneer::bench {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/skins.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 extern "C" {
 void* __libc_malloc(size_t);

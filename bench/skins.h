@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/framework/afx_gdi.h"
+#include <veneer/framework/afx_gdi.h>
 
 namespace veneer::bench {
 

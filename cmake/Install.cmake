@@ -1,18 +1,15 @@
-# Installation: headers, the shared libraries, a CMake package (find_package(Veneer) gives
+# Installation: the public headers, the shared libraries, a CMake package (find_package(Veneer) gives
 # Veneer::veneer and Veneer::framework) with a version file, and pkg-config files.
-include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(VENEER_INSTALL_INCLUDE ${CMAKE_INSTALL_INCLUDEDIR})
 set(VENEER_INSTALL_CMAKE ${CMAKE_INSTALL_LIBDIR}/cmake/Veneer)
 
+# The public headers: veneer.h here, the framework's and the headless platform's where their
+# targets are defined (veneer_public_headers), all under include/veneer.
 install(FILES include/veneer/veneer.h DESTINATION ${VENEER_INSTALL_INCLUDE}/veneer)
-file(GLOB _framework_headers ${CMAKE_SOURCE_DIR}/platform/framework/*.h)
-install(FILES ${_framework_headers} DESTINATION ${VENEER_INSTALL_INCLUDE}/veneer/platform/framework)
 set(_targets veneer veneer_framework)
 if(VENEER_HEADLESS)
-  file(GLOB _headless_headers ${CMAKE_SOURCE_DIR}/platform/headless/*.h)
-  install(FILES ${_headless_headers} DESTINATION ${VENEER_INSTALL_INCLUDE}/veneer/platform/headless)
   list(APPEND _targets veneer_headless)
 endif()
 
@@ -22,10 +19,10 @@ install(TARGETS ${_targets} EXPORT VeneerTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(EXPORT VeneerTargets NAMESPACE Veneer:: DESTINATION ${VENEER_INSTALL_CMAKE})
 
-configure_package_config_file(cmake/VeneerConfig.cmake.in ${CMAKE_BINARY_DIR}/VeneerConfig.cmake
+configure_package_config_file(cmake/VeneerConfig.cmake.in ${PROJECT_BINARY_DIR}/VeneerConfig.cmake
                               INSTALL_DESTINATION ${VENEER_INSTALL_CMAKE})
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/VeneerConfigVersion.cmake COMPATIBILITY SameMajorVersion)
-install(FILES ${CMAKE_BINARY_DIR}/VeneerConfig.cmake ${CMAKE_BINARY_DIR}/VeneerConfigVersion.cmake
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/VeneerConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/VeneerConfig.cmake ${PROJECT_BINARY_DIR}/VeneerConfigVersion.cmake
         DESTINATION ${VENEER_INSTALL_CMAKE})
 
 if(VENEER_HEADLESS)
@@ -42,6 +39,6 @@ foreach(pc veneer veneer-framework veneer-headless)
   if(pc STREQUAL "veneer-headless" AND NOT VENEER_HEADLESS)
     continue()
   endif()
-  configure_file(cmake/pkgconfig/${pc}.pc.in ${CMAKE_BINARY_DIR}/pkgconfig/${pc}.pc @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  configure_file(cmake/pkgconfig/${pc}.pc.in ${PROJECT_BINARY_DIR}/pkgconfig/${pc}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/pkgconfig/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endforeach()

@@ -1,7 +1,7 @@
 // Top-down DIB sections for the demo's drawing surfaces.
 #pragma once
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 namespace demo {
 

@@ -4,8 +4,8 @@
 
 #include "demo/dib_section.h"
 #include "demo/skin_atlas.h"
-#include "include/veneer/veneer.h"
-#include "platform/framework/afx_gdi.h"
+#include <veneer/veneer.h>
+#include <veneer/framework/afx_gdi.h>
 
 namespace demo {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/platform.h"
+#include <veneer/framework/win32_api.h>
 
 namespace demo {
 

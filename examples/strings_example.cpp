@@ -1,7 +1,7 @@
 // A small program that calls Veneer's string transforms and prints what they give.
 #include <cstdio>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 namespace {
 

@@ -2,7 +2,7 @@
 // caption animation towards the tray, and a flashing taskbar button.
 #include <cstdio>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 int main() {
 #ifndef _WIN32

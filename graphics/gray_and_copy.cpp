@@ -5,7 +5,7 @@
 
 #include "frame/platform.h"
 #include "graphics/drawing_support.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 using veneer::graphics::open_memory_context;
 using veneer::graphics::ScopedSelection;

@@ -1,7 +1,7 @@
 // Plain blits, one-pixel lines and two-colour gradients.
 #include "frame/platform.h"
 #include "graphics/drawing_support.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 using veneer::graphics::open_memory_context;
 using veneer::graphics::ScopedSelection;

@@ -14,7 +14,7 @@
 
 #include "frame/platform.h"
 #include "graphics/drawing_support.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>

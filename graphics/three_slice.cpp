@@ -2,7 +2,7 @@
 // stretched between them.
 #include "frame/platform.h"
 #include "graphics/drawing_support.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 using veneer::graphics::open_memory_context;
 using veneer::graphics::ScopedSelection;

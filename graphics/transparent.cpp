@@ -7,7 +7,7 @@
 // background colour for 1 and its text colour for 0.
 #include "frame/platform.h"
 #include "graphics/drawing_support.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 using veneer::graphics::kSkinKeyColor;
 using veneer::graphics::open_memory_context;

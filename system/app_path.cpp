@@ -2,7 +2,7 @@
 #include <mutex>
 
 #include "frame/module_entry.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "frame/platform.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 namespace {
 

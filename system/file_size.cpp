@@ -1,5 +1,5 @@
 #include "frame/platform.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 DWORD AfxGetFileSize(CStringT path) {
   // Asking for attributes only needs no data access, so the open neither waits on nor

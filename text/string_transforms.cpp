@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "frame/platform.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "frame/platform.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 int AfxCaclStringLength(CStringT text, CFont* font) {
   // A private memory context in the screen's default mapping: one unit is one pixel.

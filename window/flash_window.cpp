@@ -1,5 +1,5 @@
 #include "frame/platform.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 namespace {
 typedef BOOL(WINAPI* FlashWindowExProc)(PFLASHWINFO);

@@ -1,7 +1,7 @@
 #include <cstdint>
 
 #include "frame/platform.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 void AfxOffSetCtrl(HWND parent, HWND control, int dx, int dy, int new_width, int new_height) {
   if (!IsWindow(parent) || !IsWindow(control)) return;

@@ -1,5 +1,5 @@
 #include "frame/platform.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 // Raising and activating a window of another thread is refused unless this thread's input is
 // joined to the foreground thread's for the moment of the raise.

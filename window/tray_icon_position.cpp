@@ -3,7 +3,7 @@
 
 #include "frame/platform.h"
 #include "frame/tray_layout.h"
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 namespace {
 

@@ -28,10 +28,10 @@
 
 // COLORREF and DWORD are 32-bit unsigned values on every platform (unsigned long on Windows).
 
-#include "platform/framework/afx_geometry.h"
-#include "platform/framework/afx_string.h"
-#include "platform/framework/afx_window.h"
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/afx_geometry.h>
+#include <veneer/framework/afx_string.h>
+#include <veneer/framework/afx_window.h>
+#include <veneer/framework/win32_api.h>
 
 class CDC;
 class CBitmap;

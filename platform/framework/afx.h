@@ -1,10 +1,10 @@
 // The framework stand-in: one include for all of it.
 #pragma once
 
-#include "platform/framework/afx_exceptions.h"
-#include "platform/framework/afx_file.h"
-#include "platform/framework/afx_gdi.h"
-#include "platform/framework/afx_geometry.h"
-#include "platform/framework/afx_module.h"
-#include "platform/framework/afx_string.h"
-#include "platform/framework/afx_window.h"
+#include <veneer/framework/afx_exceptions.h>
+#include <veneer/framework/afx_file.h>
+#include <veneer/framework/afx_gdi.h>
+#include <veneer/framework/afx_geometry.h>
+#include <veneer/framework/afx_module.h>
+#include <veneer/framework/afx_string.h>
+#include <veneer/framework/afx_window.h>

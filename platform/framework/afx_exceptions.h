@@ -2,7 +2,7 @@
 // pointers to heap objects; the catcher calls Delete() when done with one.
 #pragma once
 
-#include "platform/framework/afx_string.h"
+#include <veneer/framework/afx_string.h>
 
 class VENEER_FRAMEWORK_API CException {
  public:

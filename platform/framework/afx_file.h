@@ -3,9 +3,9 @@
 // flush, length and close errors throw the framework's file exception (CFileException*).
 #pragma once
 
-#include "platform/framework/afx_exceptions.h"
-#include "platform/framework/afx_string.h"
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/afx_exceptions.h>
+#include <veneer/framework/afx_string.h>
+#include <veneer/framework/win32_api.h>
 
 class VENEER_FRAMEWORK_API CFile {
  public:

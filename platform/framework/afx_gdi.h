@@ -7,9 +7,9 @@
 // the pointer, for anything longer than a few calls.
 #pragma once
 
-#include "platform/framework/afx_exceptions.h"
-#include "platform/framework/afx_geometry.h"
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/afx_exceptions.h>
+#include <veneer/framework/afx_geometry.h>
+#include <veneer/framework/win32_api.h>
 
 class CDC;
 

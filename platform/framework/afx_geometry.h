@@ -1,7 +1,7 @@
 // CPoint and CRect: the framework's point and half-open rectangle.
 #pragma once
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 class CPoint : public tagPOINT {
  public:

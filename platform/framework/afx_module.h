@@ -2,7 +2,7 @@
 // and leaves when it is unloaded; the framework keeps a chain of the registered modules.
 #pragma once
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 struct AFX_EXTENSION_MODULE {
   BOOL bInitialized;

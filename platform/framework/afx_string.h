@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 class VENEER_FRAMEWORK_API CStringT {
  public:

@@ -1,7 +1,7 @@
 // CWnd: the framework's window object; Veneer uses only the window handle it holds.
 #pragma once
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 class CWnd {
  public:

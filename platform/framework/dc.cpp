@@ -1,4 +1,4 @@
-#include "platform/framework/afx_gdi.h"
+#include <veneer/framework/afx_gdi.h>
 
 CDC::~CDC() {
   if (m_hDC) ::DeleteDC(Detach());

@@ -1,4 +1,4 @@
-#include "platform/framework/afx_exceptions.h"
+#include <veneer/framework/afx_exceptions.h>
 
 CException::~CException() = default;
 

@@ -1,4 +1,4 @@
-#include "platform/framework/afx_file.h"
+#include <veneer/framework/afx_file.h>
 
 const HANDLE CFile::hFileNull = INVALID_HANDLE_VALUE;
 

@@ -1,7 +1,7 @@
 #include <cstdint>
 #include <new>
 
-#include "platform/framework/afx_gdi.h"
+#include <veneer/framework/afx_gdi.h>
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <mutex>
 
-#include "platform/framework/afx_module.h"
+#include <veneer/framework/afx_module.h>
 
 namespace {
 

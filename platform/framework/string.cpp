@@ -2,8 +2,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "platform/framework/afx_exceptions.h"
-#include "platform/framework/afx_string.h"
+#include <veneer/framework/afx_exceptions.h>
+#include <veneer/framework/afx_string.h>
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <psapi.h>
 #include <shellapi.h>
 #else
-#include "platform/headless/win32.h"
+#include <veneer/headless/win32.h>
 #endif
 
 #if defined(_WIN32)

@@ -8,7 +8,7 @@
 // from different threads are one owner, as in Wine.
 #pragma once
 
-#include "platform/headless/kernel_base.h"
+#include <veneer/headless/kernel_base.h>
 
 #define CF_TEXT 1
 #define CF_BITMAP 2

@@ -3,8 +3,8 @@
 // the memory of the process that owns the toolbar, as with comctl32.
 #pragma once
 
-#include "platform/headless/types.h"
-#include "platform/headless/user.h"
+#include <veneer/headless/types.h>
+#include <veneer/headless/user.h>
 
 #define TOOLBARCLASSNAMEA "ToolbarWindow32"
 

@@ -3,7 +3,7 @@
 // layouts are Win32's; behaviour follows what Win32 (as Wine runs it) was seen to do.
 #pragma once
 
-#include "platform/headless/types.h"
+#include <veneer/headless/types.h>
 
 // ---- Records
 

@@ -4,8 +4,8 @@
 // agree with Wine's to the pixel), measuring and drawing 8-bit text in the ANSI code page.
 #pragma once
 
-#include "platform/headless/gdi.h"
-#include "platform/headless/kernel_base.h"
+#include <veneer/headless/gdi.h>
+#include <veneer/headless/kernel_base.h>
 
 typedef struct tagTEXTMETRICA {
   LONG tmHeight;

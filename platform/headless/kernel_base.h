@@ -1,7 +1,7 @@
 // Kernel basics of the headless platform: last error, the module loader and global memory.
 #pragma once
 
-#include "platform/headless/types.h"
+#include <veneer/headless/types.h>
 
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L

@@ -3,7 +3,7 @@
 // others (see file_share.cpp), and Win32's error codes.
 #pragma once
 
-#include "platform/headless/kernel_base.h"
+#include <veneer/headless/kernel_base.h>
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u

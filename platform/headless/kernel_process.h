@@ -3,7 +3,7 @@
 // and the process-status counters with the working-set trim.
 #pragma once
 
-#include "platform/headless/types.h"
+#include <veneer/headless/types.h>
 
 #define ERROR_INVALID_ADDRESS 487L
 

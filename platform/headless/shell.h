@@ -5,7 +5,7 @@
 // record of the icon (owner window, identifier, ...).
 #pragma once
 
-#include "platform/headless/types.h"
+#include <veneer/headless/types.h>
 
 typedef LONG HRESULT;
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/headless/types.h"
+#include <veneer/headless/types.h>
 
 namespace veneer::headless::testing {
 

@@ -5,7 +5,7 @@
 // tests/platform/desktop_*_test.cpp).
 #pragma once
 
-#include "platform/headless/types.h"
+#include <veneer/headless/types.h>
 
 #define ERROR_INVALID_MENU_HANDLE 1401L
 #define ERROR_TLW_WITH_WSCHILD 1406L

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/framework/afx.h"
+#include <veneer/framework/afx.h>
 #include "tests/support/scratch_dir.h"
 
 namespace {

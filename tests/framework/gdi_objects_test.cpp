@@ -4,10 +4,10 @@
 
 #include <set>
 
-#include "platform/framework/afx.h"
+#include <veneer/framework/afx.h>
 #include "tests/support/leak_guard.h"
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace veneer::test {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/framework/afx.h"
+#include <veneer/framework/afx.h>
 
 namespace {
 

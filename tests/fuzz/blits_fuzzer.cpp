@@ -15,8 +15,8 @@
 #include <set>
 #include <vector>
 
-#include "platform/framework/win32_api.h"
-#include "platform/headless/testing.h"
+#include <veneer/framework/win32_api.h>
+#include <veneer/headless/testing.h>
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include <map>
 #include <string>
 
-#include "include/veneer/veneer.h"
-#include "platform/framework/afx.h"
+#include <veneer/veneer.h>
+#include <veneer/framework/afx.h>
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "include/veneer/veneer.h"
-#include "platform/framework/afx.h"
+#include <veneer/veneer.h>
+#include <veneer/framework/afx.h>
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 namespace {
 

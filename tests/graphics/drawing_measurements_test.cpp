@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
 
 namespace veneer::test {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/afx.h"
+#include <veneer/framework/afx.h>
 #include "tests/support/leak_guard.h"
 
 namespace veneer::test {
@@ -105,7 +105,7 @@ inline constexpr bool kHeadless = true;
 }  // namespace veneer::test
 
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 
 namespace veneer::test {
 

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
 #include "tests/support/leak_guard.h"
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
 #include "tests/support/leak_guard.h"
 

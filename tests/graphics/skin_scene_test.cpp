@@ -19,7 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
 
 namespace veneer::test {

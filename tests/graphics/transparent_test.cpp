@@ -5,7 +5,7 @@
 #include <climits>
 #include <utility>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
 #include "tests/support/leak_guard.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "include/veneer/veneer.h"
-#include "platform/framework/afx_gdi.h"
-#include "platform/headless/testing.h"
+#include <veneer/veneer.h>
+#include <veneer/framework/afx_gdi.h>
+#include <veneer/headless/testing.h>
 
 // The sanitizer build runs fewer calls (each is many times slower there).
 #ifndef VENEER_LOAD_DEFAULT_CALLS

@@ -1,9 +1,9 @@
 // Loading and unloading the library registers it with the framework and takes it out again.
 #include <gtest/gtest.h>
 
-#include "platform/framework/afx.h"
+#include <veneer/framework/afx.h>
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "tests/support/desktop_fixture.h"
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace veneer::test {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 #include "tests/support/scratch_dir.h"
 
 namespace {

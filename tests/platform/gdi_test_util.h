@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 namespace veneer::test::gdi {
 

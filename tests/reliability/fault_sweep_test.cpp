@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "include/veneer/veneer.h"
-#include "platform/framework/afx.h"
-#include "platform/headless/testing.h"
+#include <veneer/veneer.h>
+#include <veneer/framework/afx.h>
+#include <veneer/headless/testing.h>
 #include "tests/graphics/gdi_fixtures.h"
 
 namespace veneer::test {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 namespace veneer::test {
 

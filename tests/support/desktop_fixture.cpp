@@ -3,7 +3,7 @@
 #include <map>
 
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace veneer::test {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 #include "tests/support/other_process.h"
 #include "tests/support/platform_spy.h"
 

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 namespace veneer::test {
 

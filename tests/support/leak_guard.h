@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace veneer::test {

@@ -5,7 +5,7 @@
 #include <string>
 
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace veneer::test {

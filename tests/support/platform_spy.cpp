@@ -6,7 +6,7 @@
 #ifdef _WIN32
 #include <set>
 #else
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace veneer::test::spy {

@@ -5,7 +5,7 @@
 // are pointed at recorders that forward to the real functions.
 #pragma once
 
-#include "platform/framework/win32_api.h"
+#include <veneer/framework/win32_api.h>
 
 namespace veneer::test::spy {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <thread>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/support/emulated_wine.h"
 #include "tests/support/scratch_dir.h"
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace {

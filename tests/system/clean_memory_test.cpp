@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/support/desktop_fixture.h"
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace veneer::test {

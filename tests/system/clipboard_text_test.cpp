@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/support/clipboard_fixture.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "include/veneer/veneer.h"
-#include "platform/framework/afx.h"
+#include <veneer/veneer.h>
+#include <veneer/framework/afx.h>
 #include "tests/support/scratch_dir.h"
 
 #ifndef _WIN32

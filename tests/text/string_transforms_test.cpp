@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 
 namespace {
 

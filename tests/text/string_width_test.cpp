@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "include/veneer/veneer.h"
-#include "platform/framework/afx.h"
+#include <veneer/veneer.h>
+#include <veneer/framework/afx.h>
 #include "tests/support/leak_guard.h"
 #include "tests/support/text_fixture.h"
 

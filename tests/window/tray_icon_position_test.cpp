@@ -4,10 +4,10 @@
 
 #include <climits>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/support/desktop_fixture.h"
 #ifndef _WIN32
-#include "platform/headless/testing.h"
+#include <veneer/headless/testing.h>
 #endif
 
 namespace veneer::test {

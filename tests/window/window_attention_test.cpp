@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "include/veneer/veneer.h"
+#include <veneer/veneer.h>
 #include "tests/support/desktop_fixture.h"
 
 namespace veneer::test {

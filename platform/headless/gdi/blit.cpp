@@ -1,0 +1,433 @@
+// BitBlt, StretchBlt and PatBlt: every ternary raster operation, clipping against both
+// surfaces, conversions between formats and Win32's stretch picks. The work is done a row at
+// a time: the source span is converted into the destination's format once per row (or per
+// merged row), the stretch's columns are mapped through a table built once per call, and the
+// operation runs over the row's bytes.
+#include <algorithm>
+#include <vector>
+
+#include "gdi/objects.h"
+#include "gdi/raster.h"
+
+namespace veneer::headless::gdi {
+namespace {
+
+using namespace raster;
+
+long long floor_div(long long a, long long b) {
+  long long q = a / b;
+  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+long long ceil_div(long long a, long long b) { return -floor_div(-a, b); }
+
+// How the pixels of one axis of the destination take their source pixels. For each visible
+// destination pixel, in increasing coordinate: the source pixels it merges (lo..hi, absolute
+// and inside the source) and the one it takes when it does not merge (pick).
+struct AxisMap {
+  int first = 0;  // first visible destination coordinate (surface coordinates)
+  std::vector<int> lo, hi, pick;
+  int count() const { return static_cast<int>(pick.size()); }
+  int source_min = 0, source_max = -1;
+};
+
+// Win32's (Wine's) mapping, measured: shrinking n source pixels onto m, destination pixel k
+// (in drawing order) takes the source pixels i with floor((i*m + (m-1)/2) / n) == k, and a
+// single one of them where nothing merges (horizontally the last, vertically the first);
+// enlarging, it takes i = floor((k*n + (n-1)/2) / m). A negative extent reverses the order on
+// its side. One quirk is kept: shrinking onto one pixel with neither side mirrored leaves the
+// last source pixel out.
+bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src, long long src_extent, int clip_lo,
+                int clip_hi, int src_lo_bound, int src_hi_bound, bool pick_last) {
+  if (dst_extent == 0 || src_extent == 0) return false;
+  bool dst_mirror = dst_extent < 0, src_mirror = src_extent < 0;
+  long long m = dst_mirror ? -dst_extent : dst_extent;
+  long long n = src_mirror ? -src_extent : src_extent;
+  long long dst_start = dst_mirror ? dst + dst_extent + 1 : dst;
+  long long src_start = src_mirror ? src + src_extent + 1 : src;
+  long long used = (m == 1 && n > 1 && !dst_mirror && !src_mirror) ? n - 1 : n;
+  long long j_lo = std::max<long long>(0, clip_lo - dst_start);
+  long long j_hi = std::min<long long>(m, clip_hi - dst_start);
+  if (j_lo >= j_hi) return false;
+  map.lo.clear();
+  map.hi.clear();
+  map.pick.clear();
+  map.lo.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.hi.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.pick.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.first = -1;
+  long long h_shrink = (m - 1) / 2, h_grow = (n - 1) / 2;
+  // Enlarging, k * n + h_grow moves by n from one destination pixel to the next (at most one
+  // m, as n <= m): its quotient by m is carried along with the remainder, not divided out for
+  // every pixel.
+  long long grow_q = 0, grow_r = 0;
+  const long long grow_step = dst_mirror ? -n : n;
+  if (m >= n) {
+    const long long t = (dst_mirror ? m - 1 - j_lo : j_lo) * n + h_grow;  // never negative
+    grow_q = t / m;
+    grow_r = t % m;
+  }
+  for (long long j = j_lo; j < j_hi; ++j) {
+    long long k = dst_mirror ? m - 1 - j : j;
+    long long i_lo, i_hi;
+    if (m >= n) {
+      i_lo = i_hi = grow_q;
+      grow_r += grow_step;
+      if (grow_r >= m) {
+        grow_r -= m;
+        ++grow_q;
+      } else if (grow_r < 0) {
+        grow_r += m;
+        --grow_q;
+      }
+    } else {
+      i_lo = ceil_div(k * n - h_shrink, m);
+      i_hi = ceil_div((k + 1) * n - h_shrink, m) - 1;
+    }
+    if (i_hi > used - 1) i_hi = used - 1;
+    if (i_lo > i_hi) continue;
+    long long a = src_mirror ? src_start + n - 1 - i_hi : src_start + i_lo;
+    long long b = src_mirror ? src_start + n - 1 - i_lo : src_start + i_hi;
+    long long p = (pick_last ? i_hi : i_lo);
+    p = src_mirror ? src_start + n - 1 - p : src_start + p;
+    a = std::max<long long>(a, src_lo_bound);
+    b = std::min<long long>(b, src_hi_bound - 1);
+    if (a > b) {
+      // No source pixel: the destination pixel stays. Mapped pixels form one run, so only
+      // pixels before the run or after it can be missing.
+      if (map.first >= 0) break;
+      continue;
+    }
+    p = std::clamp(p, a, b);
+    if (map.first < 0) map.first = static_cast<int>(dst_start + j);
+    map.lo.push_back(static_cast<int>(a));
+    map.hi.push_back(static_cast<int>(b));
+    map.pick.push_back(static_cast<int>(p));
+  }
+  if (map.pick.empty()) return false;
+  map.source_min = *std::min_element(map.lo.begin(), map.lo.end());
+  map.source_max = *std::max_element(map.hi.begin(), map.hi.end());
+  return true;
+}
+
+enum class Merge { None, And, Or };
+
+// Gathers the mapped columns of a converted source row (whose column `base` is at index 0 and
+// which is in the destination's depth) into `out` at bit `out_bit`.
+template <int Bpp>
+void gather(const std::uint8_t* conv, int base, const AxisMap& cols, Merge merge, std::uint8_t* out, int out_bit) {
+  int n = cols.count();
+  for (int c = 0; c < n; ++c) {
+    std::uint32_t v;
+    if (merge == Merge::None) {
+      v = read_pixel(conv, Bpp, cols.pick[c] - base);
+    } else {
+      v = read_pixel(conv, Bpp, cols.lo[c] - base);
+      for (int x = cols.lo[c] + 1; x <= cols.hi[c]; ++x) {
+        std::uint32_t w = read_pixel(conv, Bpp, x - base);
+        v = merge == Merge::And ? (v & w) : (v | w);
+      }
+    }
+    if constexpr (Bpp == 1)
+      write_pixel(out, 1, out_bit + c, v);
+    else
+      write_pixel(out, Bpp, c, v);
+  }
+}
+
+void gather_row(int bpp, const std::uint8_t* conv, int base, const AxisMap& cols, Merge merge, std::uint8_t* out,
+                int out_bit) {
+  switch (bpp) {
+    case 1:
+      return gather<1>(conv, base, cols, merge, out, out_bit);
+    case 24:
+      return gather<24>(conv, base, cols, merge, out, out_bit);
+    default:
+      return gather<32>(conv, base, cols, merge, out, out_bit);
+  }
+}
+
+// The destination columns of a stretch that takes single pixels, as runs of columns that take
+// one source pixel each (an enlarged source pixel is one run): built once per call, so that
+// each row is filled run by run instead of pixel by pixel.
+struct ColumnRun {
+  int length;  // destination columns
+  int source;  // the source column they all take
+};
+
+std::vector<ColumnRun> column_runs(const AxisMap& cols) {
+  std::vector<ColumnRun> runs;
+  for (int c = 0; c < cols.count(); ++c) {
+    if (!runs.empty() && runs.back().source == cols.pick[c])
+      ++runs.back().length;
+    else
+      runs.push_back({1, cols.pick[c]});
+  }
+  return runs;
+}
+
+// Writes the runs' pixels of a converted colour row (its column `base` at index 0) to `out`.
+template <int Bpp>
+void fill_runs(const std::uint8_t* conv, int base, const std::vector<ColumnRun>& runs, std::uint8_t* out) {
+  constexpr std::size_t size = Bpp / 8;
+  for (const ColumnRun& run : runs) {
+    const std::uint32_t v = read_pixel(conv, Bpp, run.source - base);
+    if (run.length < 8) {
+      for (int i = 0; i < run.length; ++i, out += size) write_pixel(out, Bpp, 0, v);
+    } else {
+      fill_pixels(out, static_cast<std::size_t>(run.length), Bpp, v);
+      out += size * static_cast<std::size_t>(run.length);
+    }
+  }
+}
+
+// Runs the operation over `count` destination pixels from column x of the row, the source and
+// pattern spans laid out as the destination's bytes are (same bit offset for monochrome).
+void apply_row(RopRow op, std::uint8_t* row, int bpp, int x, int count, const std::uint8_t* s, const std::uint8_t* p) {
+  if (bpp != 1) {
+    std::size_t offset = static_cast<std::size_t>(x) * static_cast<std::size_t>(bpp / 8);
+    op(row + offset, s, p, span_bytes(bpp, 0, count));
+    return;
+  }
+  std::uint8_t* d = row + (x >> 3);
+  int bit = x & 7;
+  std::size_t n = span_bytes(1, bit, count);
+  std::uint8_t first = d[0], last = d[n - 1];
+  op(d, s, p, n);
+  std::uint8_t keep_first = static_cast<std::uint8_t>(~(0xffu >> bit));
+  int end_bits = (bit + count) & 7;
+  std::uint8_t keep_last = end_bits ? static_cast<std::uint8_t>(0xffu >> end_bits) : 0;
+  if (n == 1) {
+    std::uint8_t keep = keep_first | keep_last;
+    d[0] = static_cast<std::uint8_t>((d[0] & ~keep) | (first & keep));
+  } else {
+    d[0] = static_cast<std::uint8_t>((d[0] & ~keep_first) | (first & keep_first));
+    d[n - 1] = static_cast<std::uint8_t>((d[n - 1] & ~keep_last) | (last & keep_last));
+  }
+}
+
+// SRCCOPY at the same size between two surfaces of one format: the visible block is copied
+// row by row as it is, or in one piece when the rows of both surfaces follow each other in
+// memory without padding. x, y, sx and sy are surface coordinates.
+void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long long w, long long h, const Surface& ss,
+                const RECT& sclip, long long sx, long long sy) {
+  // The destination pixels whose source pixel lies inside the source's drawable area.
+  long long x0 = std::max({x, static_cast<long long>(clip.left), x + sclip.left - sx});
+  long long x1 = std::min({x + w, static_cast<long long>(clip.right), x + sclip.right - sx});
+  long long y0 = std::max({y, static_cast<long long>(clip.top), y + sclip.top - sy});
+  long long y1 = std::min({y + h, static_cast<long long>(clip.bottom), y + sclip.bottom - sy});
+  if (x0 >= x1 || y0 >= y1) return;
+  const int count = static_cast<int>(x1 - x0), rows = static_cast<int>(y1 - y0);
+  const int dx = static_cast<int>(x0), dy = static_cast<int>(y0);
+  const int src_x = static_cast<int>(sx + (x0 - x)), src_y = static_cast<int>(sy + (y0 - y));
+  const int bpp = ds.bits_per_pixel;
+  if (bpp == 1) {
+    for (int r = 0; r < rows; ++r) copy_bits(ds.row(dy + r), dx, ss.row(src_y + r), src_x, count);
+    return;
+  }
+  const std::size_t pixel_bytes = static_cast<std::size_t>(bpp / 8);
+  const std::size_t bytes = static_cast<std::size_t>(count) * pixel_bytes;
+  if (bytes == ds.row_bytes && bytes == ss.row_bytes && ds.stride == ss.stride) {
+    // Whole rows, laid out alike: the block is one run of memory on both sides, starting at
+    // its top row, or at its bottom row for bottom-up surfaces.
+    const int first = ds.stride > 0 ? 0 : rows - 1;
+    if (bytes * static_cast<std::size_t>(rows) == ds.storage.size()) ds.will_overwrite_all();
+    std::memcpy(ds.row(dy + first), ss.row(src_y + first), bytes * static_cast<std::size_t>(rows));
+    return;
+  }
+  for (int r = 0; r < rows; ++r)
+    std::memcpy(ds.row(dy + r) + static_cast<std::size_t>(dx) * pixel_bytes,
+                ss.row(src_y + r) + static_cast<std::size_t>(src_x) * pixel_bytes, bytes);
+}
+
+struct Blit {
+  DeviceContext* dst = nullptr;
+  DeviceContext* src = nullptr;
+  long long x = 0, y = 0, w = 0, h = 0;
+  long long sx = 0, sy = 0, sw = 0, sh = 0;
+  unsigned rop = 0;
+};
+
+bool run(const Blit& b) {
+  DeviceContext& dc = *b.dst;
+  if (!dc.surface) return false;
+  Surface& ds = *dc.surface;
+  const int bpp = ds.bits_per_pixel;
+  const unsigned index = (b.rop >> 16) & 0xff;
+  const bool use_src = rop_uses_source(index);
+  const bool use_pat = rop_uses_pattern(index);
+
+  // Without a brush an operation that needs a pattern draws nothing (as Win32 does for
+  // pattern blits).
+  const BrushObject* brush = selected_brush(dc);
+  if (!brush && use_pat) return true;
+
+  RECT clip = drawable_rect(dc);
+  long long x = b.x + dc.origin.x, y = b.y + dc.origin.y;
+
+  AxisMap cols, rows;
+  std::shared_ptr<Surface> source;
+  Merge merge = Merge::None;
+  if (use_src) {
+    if (!b.src || !b.src->surface) return false;
+    source = b.src->surface;
+    RECT sclip = drawable_rect(*b.src);
+    long long sx = b.sx + b.src->origin.x, sy = b.sy + b.src->origin.y;
+    if (index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 && source.get() != dc.surface.get() &&
+        source->bits_per_pixel == bpp) {
+      plain_copy(ds, clip, x, y, b.w, b.h, *source, sclip, sx, sy);
+      return true;
+    }
+    if (!build_axis(cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return true;
+    if (!build_axis(rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return true;
+    int mode = dc.stretch_mode;
+    if (mode == BLACKONWHITE)
+      merge = Merge::And;
+    else if (mode == WHITEONBLACK)
+      merge = Merge::Or;
+    // COLORONCOLOR takes single pixels; HALFTONE, which Win32 filters as it likes, does too.
+    if (source.get() == dc.surface.get()) {
+      // Reading and writing one surface: work from a copy of the source so that no pixel is
+      // read after it has been written.
+      source->ready();
+      auto copy = std::make_shared<Surface>(*source);
+      copy->top = copy->storage.data() + (source->top - source->storage.data());
+      source = copy;
+    }
+  } else {
+    // Destination only: the extents as a blit of the same size.
+    if (!build_axis(cols, x, b.w, x, b.w, clip.left, clip.right, clip.left, clip.right, true)) return true;
+    if (!build_axis(rows, y, b.h, y, b.h, clip.top, clip.bottom, clip.top, clip.bottom, false)) return true;
+  }
+
+  const int count = cols.count();
+  const int x0 = cols.first;
+  const int bit = bpp == 1 ? (x0 & 7) : 0;
+  const std::size_t span = span_bytes(bpp, bit, count);
+  std::vector<std::uint8_t> pattern, row_buf, acc_buf, conv;
+  if (use_pat) {
+    pattern.resize(span);
+    fill_pattern(pattern.data(), span, bpp, pixel_of(brush->logbrush.lbColor, bpp));
+  }
+  RopRow op = rop_row(index);
+
+  if (!use_src) {
+    for (int r = 0; r < rows.count(); ++r)
+      apply_row(op, ds.row(rows.first + r), bpp, x0, count, nullptr, pattern.empty() ? nullptr : pattern.data());
+    return true;
+  }
+
+  const int sbpp = source->bits_per_pixel;
+  ConversionColors colors;
+  colors.source_background = pixel_of(b.src->bk_color, sbpp == 1 ? 24 : sbpp);
+  colors.zero = pixel_of(dc.text_color, bpp);
+  colors.one = pixel_of(dc.bk_color, bpp);
+
+  // Columns map one to one (a plain blit, or mirrored on both sides): convert straight into
+  // the row buffer, or copy straight into the destination for SRCCOPY between equal formats.
+  bool identity_cols = cols.pick.back() - cols.pick.front() == count - 1 && cols.lo == cols.hi;
+  if (identity_cols) {
+    for (int c = 1; c < count && identity_cols; ++c) identity_cols = cols.pick[c] == cols.pick[c - 1] + 1;
+  }
+  bool merge_cols = merge != Merge::None && cols.lo != cols.hi;
+  bool merge_rows = merge != Merge::None && rows.lo != rows.hi;
+
+  row_buf.resize(span + 8);
+  const int smin = cols.source_min;
+  const int swidth = cols.source_max - smin + 1;
+  if (!identity_cols) conv.resize(span_bytes(bpp, 0, swidth) + 8);
+
+  // Colour stretches that take single pixels and enlarge on average go run by run.
+  std::vector<ColumnRun> runs;
+  if (!identity_cols && !merge_cols && bpp != 1) {
+    runs = column_runs(cols);
+    if (runs.size() * 2 > static_cast<std::size_t>(count)) runs.clear();
+  }
+
+  auto source_row_into = [&](int sy, std::uint8_t* out) {
+    const std::uint8_t* srow = source->row(sy);
+    if (identity_cols) {
+      convert_span(srow, sbpp, cols.pick.front(), count, out, bpp, bit, colors);
+    } else {
+      convert_span(srow, sbpp, smin, swidth, conv.data(), bpp, 0, colors);
+      if (runs.empty())
+        gather_row(bpp, conv.data(), smin, cols, merge_cols ? merge : Merge::None, out, bit);
+      else if (bpp == 24)
+        fill_runs<24>(conv.data(), smin, runs, out);
+      else
+        fill_runs<32>(conv.data(), smin, runs, out);
+    }
+  };
+  // A copy of colour rows needs no row buffer: each row is made in place.
+  const bool in_place = index == 0xcc && bpp != 1 && !merge_rows;
+
+  const bool straight_copy = index == 0xcc && identity_cols && sbpp == bpp && !merge_rows;
+  for (int r = 0; r < rows.count(); ++r) {
+    std::uint8_t* drow = ds.row(rows.first + r);
+    if (straight_copy) {
+      const std::uint8_t* srow = source->row(rows.pick[r]);
+      if (bpp == 1)
+        copy_bits(drow, x0, srow, cols.pick.front(), count);
+      else
+        std::memcpy(drow + static_cast<std::size_t>(x0) * (bpp / 8),
+                    srow + static_cast<std::size_t>(cols.pick.front()) * (bpp / 8), span);
+      continue;
+    }
+    if (in_place) {
+      source_row_into(rows.pick[r], drow + static_cast<std::size_t>(x0) * static_cast<std::size_t>(bpp / 8));
+      continue;
+    }
+    if (!merge_rows || rows.lo[r] == rows.hi[r]) {
+      source_row_into(rows.pick[r], row_buf.data());
+    } else {
+      acc_buf.resize(row_buf.size());
+      source_row_into(rows.lo[r], row_buf.data());
+      for (int sy = rows.lo[r] + 1; sy <= rows.hi[r]; ++sy) {
+        source_row_into(sy, acc_buf.data());
+        for (std::size_t i = 0; i < span; ++i)
+          row_buf[i] = merge == Merge::And ? (row_buf[i] & acc_buf[i]) : (row_buf[i] | acc_buf[i]);
+      }
+    }
+    apply_row(op, drow, bpp, x0, count, row_buf.data(), pattern.empty() ? nullptr : pattern.data());
+  }
+  return true;
+}
+
+}  // namespace
+}  // namespace veneer::headless::gdi
+
+using namespace veneer::headless;
+using namespace veneer::headless::gdi;
+
+extern "C" {
+
+BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
+  std::lock_guard lock(platform_lock());
+  DeviceContext* d = find_context(dc);
+  if (!d || raster::rop_uses_source((rop >> 16) & 0xff)) return FALSE;
+  Blit b;
+  b.dst = d;
+  b.x = x, b.y = y, b.w = width, b.h = height, b.rop = rop;
+  return run(b) ? TRUE : FALSE;
+}
+
+BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
+                       int src_height, DWORD rop) {
+  std::lock_guard lock(platform_lock());
+  DeviceContext* d = find_context(dst);
+  if (!d) return FALSE;
+  Blit b;
+  b.dst = d;
+  b.x = x, b.y = y, b.w = width, b.h = height, b.rop = rop;
+  if (raster::rop_uses_source((rop >> 16) & 0xff)) {
+    b.src = find_context(src);
+    if (!b.src) return FALSE;
+    b.sx = src_x, b.sy = src_y, b.sw = src_width, b.sh = src_height;
+  }
+  return run(b) ? TRUE : FALSE;
+}
+
+BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, DWORD rop) {
+  return StretchBlt(dst, x, y, width, height, src, src_x, src_y, width, height, rop);
+}
+
+}  // extern "C"

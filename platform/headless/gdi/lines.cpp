@@ -1,0 +1,105 @@
+// Single pixels and one-pixel lines.
+#include <algorithm>
+#include <cstdlib>
+
+#include "gdi/objects.h"
+#include "gdi/raster.h"
+
+using namespace veneer::headless;
+using namespace veneer::headless::gdi;
+
+namespace {
+
+bool inside(const RECT& r, long long x, long long y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+// The nearest whole number to num/den (den > 0), halves going to the smaller one: Win32's
+// lines put a pixel exactly between two rows (or columns) on the upper (or left) one, in
+// whichever direction they are drawn, so that a line and its reverse cover the same pixels.
+// Lines may run between any two 32-bit points, so num reaches 2^64: the sums are 128-bit.
+long long round_half_down(__int128 num, long long den) {
+  __int128 a = 2 * num - den, b = 2 * static_cast<__int128>(den);  // ceil(a / b)
+  __int128 q = a / b;
+  if (a % b != 0 && a > 0) ++q;
+  return static_cast<long long>(q);
+}
+
+// The steps i in [0, count) of a line along one axis, from `start` by `step` (+1 or -1), that
+// land in [lo, hi): a line far longer than the surface only walks the part that can show.
+void visible_steps(long long start, long long step, long long count, long long lo, long long hi, long long& first,
+                   long long& last) {
+  if (step > 0) {
+    first = lo - start;
+    last = hi - start;
+  } else {
+    first = start - hi + 1;
+    last = start - lo + 1;
+  }
+  first = std::max<long long>(first, 0);
+  last = std::min<long long>(last, count);
+}
+
+}  // namespace
+
+extern "C" {
+
+COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
+  std::lock_guard lock(platform_lock());
+  DeviceContext* d = find_context(dc);
+  if (!d || !d->surface) return CLR_INVALID;
+  long long px = static_cast<long long>(x) + d->origin.x, py = static_cast<long long>(y) + d->origin.y;
+  if (!inside(drawable_rect(*d), px, py)) return CLR_INVALID;
+  const Surface& s = *d->surface;
+  return color_of_pixel(raster::read_pixel(s.row(static_cast<int>(py)), s.bits_per_pixel, static_cast<int>(px)),
+                        s.bits_per_pixel);
+}
+
+COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
+  std::lock_guard lock(platform_lock());
+  DeviceContext* d = find_context(dc);
+  if (!d || !d->surface) return CLR_INVALID;
+  Surface& s = *d->surface;
+  std::uint32_t pixel = pixel_of(color, s.bits_per_pixel);
+  long long px = static_cast<long long>(x) + d->origin.x, py = static_cast<long long>(y) + d->origin.y;
+  if (inside(drawable_rect(*d), px, py))
+    raster::write_pixel(s.row(static_cast<int>(py)), s.bits_per_pixel, static_cast<int>(px), pixel);
+  return color_of_pixel(pixel, s.bits_per_pixel);  // the colour the pixel takes
+}
+
+BOOL WINAPI LineTo(HDC dc, int x, int y) {
+  std::lock_guard lock(platform_lock());
+  DeviceContext* d = find_context(dc);
+  if (!d) return FALSE;
+  POINT from = d->position;
+  d->position = {x, y};
+  const PenObject* pen = selected_pen(*d);
+  if (!pen || !d->surface) return TRUE;
+  // Every pen is drawn one pixel wide and solid (the styles and widths this GDI offers).
+  Surface& s = *d->surface;
+  const int bpp = s.bits_per_pixel;
+  const std::uint32_t pixel = pen_pixel_of(*d, pen->logpen.lopnColor);
+  const RECT clip = drawable_rect(*d);
+  long long x0 = static_cast<long long>(from.x) + d->origin.x, y0 = static_cast<long long>(from.y) + d->origin.y;
+  long long dx = static_cast<long long>(x) - from.x, dy = static_cast<long long>(y) - from.y;
+  long long adx = std::llabs(dx), ady = std::llabs(dy);
+  // The last point is not drawn: a line of n steps along its major axis has n pixels.
+  if (adx >= ady) {
+    long long step = dx > 0 ? 1 : -1, first, last;
+    visible_steps(x0, step, adx, clip.left, clip.right, first, last);
+    for (long long i = first; i < last; ++i) {
+      long long px = x0 + i * step, py = y0 + round_half_down(static_cast<__int128>(dy) * i, adx);
+      if (inside(clip, px, py)) raster::write_pixel(s.row(static_cast<int>(py)), bpp, static_cast<int>(px), pixel);
+    }
+  } else {
+    long long step = dy > 0 ? 1 : -1, first, last;
+    visible_steps(y0, step, ady, clip.top, clip.bottom, first, last);
+    for (long long i = first; i < last; ++i) {
+      long long py = y0 + i * step, px = x0 + round_half_down(static_cast<__int128>(dx) * i, ady);
+      if (inside(clip, px, py)) raster::write_pixel(s.row(static_cast<int>(py)), bpp, static_cast<int>(px), pixel);
+    }
+  }
+  return TRUE;
+}
+
+}  // extern "C"

@@ -1,0 +1,219 @@
+// The objects behind the headless GDI's handles, for the platform's own code only (never for
+// programs): the GDI itself, text drawing (which draws into a context's selected bitmap with
+// its font and colours) and the window manager (which gives windows their contexts and may
+// take a region as a window's shape). Every access happens under platform_lock().
+//
+// Coordinates: a context draws into its surface at (x + origin.x, y + origin.y) and never
+// outside `clip` (surface coordinates), which a memory or screen context keeps as the whole
+// surface. Pixels of a surface row are laid out as Win32 lays out DIB rows:
+//   1 bit:  most significant bit first; 1 is white, 0 is black (a monochrome bitmap);
+//   24 bit: blue, green, red bytes;
+//   32 bit: one little-endian DWORD 0xAARRGGBB (the top byte is kept by copies, written as 0
+//           by colours, as Win32 does).
+#pragma once
+
+#include <pixman.h>
+
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include <veneer/headless/gdi.h>
+#include "kernel/object_table.h"
+
+namespace veneer::headless::gdi {
+
+// The screen of the headless desktop, as Wine's null display reports its own.
+constexpr int screen_width = 1024;
+constexpr int screen_height = 768;
+constexpr int screen_bits_per_pixel = 32;
+constexpr int screen_dpi = 96;
+
+// The pixels of a bitmap. Rows are reached through row(y), y = 0 being the top row, whatever
+// order the rows have in memory (bottom-up DIB sections run backwards).
+// Leaves the elements of a vector uninitialised when it grows, for storage that is filled
+// before it is read.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <class U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+struct Surface {
+  int width = 0;
+  int height = 0;
+  int bits_per_pixel = 0;     // 1, 24 or 32
+  std::size_t row_bytes = 0;  // stored length of a row (2-byte multiple for DDBs, 4 for DIBs)
+  std::ptrdiff_t stride = 0;  // from one row to the row below it: +row_bytes or -row_bytes
+  // A new surface is all zero, but its bytes are only cleared when they are first reached
+  // (through row() or ready()): a surface that a copy fills completely is never cleared.
+  std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> storage;
+  std::uint8_t* top = nullptr;  // row 0
+  mutable bool clear_pending = false;
+
+  std::uint8_t* row(int y) {
+    ready();
+    return top + static_cast<std::ptrdiff_t>(y) * stride;
+  }
+  const std::uint8_t* row(int y) const {
+    ready();
+    return top + static_cast<std::ptrdiff_t>(y) * stride;
+  }
+  // Makes the bytes hold the pixels (zero, if nothing was written yet); every access to
+  // `storage` goes through this first.
+  void ready() const {
+    if (clear_pending) clear();
+  }
+  // For a caller about to overwrite every byte of `storage`: the clearing is skipped.
+  void will_overwrite_all() { clear_pending = false; }
+
+  // A zero-filled surface; null when the size cannot be held. Row lengths are rounded to
+  // `row_align` bytes; bottom_up lays the rows out in memory from the bottom row up.
+  static std::shared_ptr<Surface> make(int width, int height, int bits_per_pixel, int row_align, bool bottom_up);
+
+ private:
+  void clear() const;
+};
+
+// Row length of a device-dependent bitmap (what GetObjectA reports and GetBitmapBits uses):
+// rows padded to 2 bytes, as Win32 does. Zero when the size overflows.
+std::size_t ddb_row_bytes(int width, int bits_per_pixel);
+// Row length of a DIB: padded to 4 bytes.
+std::size_t dib_row_bytes(int width, int bits_per_pixel);
+
+// An object that contexts select (pen, brush, font): deleting it while a context holds it
+// is deferred until the last context lets it go, as Win32 does.
+struct SelectableObject : Object {
+  using Object::Object;
+  unsigned selections = 0;
+  bool delete_pending = false;
+};
+
+struct BitmapObject : Object {
+  static constexpr ObjectKind object_kind = ObjectKind::Bitmap;
+  BitmapObject() : Object(object_kind) {}
+  std::shared_ptr<Surface> surface;
+  bool dib_section = false;
+  BITMAPINFOHEADER dib_header{};  // of a DIB section: as created (the sign of the height kept)
+  HDC selected_into = nullptr;    // the memory context holding it; a bitmap is in one at most
+  bool delete_pending = false;    // deleted while selected: goes when its context lets it go
+};
+
+struct PenObject : SelectableObject {
+  static constexpr ObjectKind object_kind = ObjectKind::Pen;
+  PenObject() : SelectableObject(object_kind) {}
+  LOGPEN logpen{};
+};
+
+struct BrushObject : SelectableObject {
+  static constexpr ObjectKind object_kind = ObjectKind::Brush;
+  BrushObject() : SelectableObject(object_kind) {}
+  LOGBRUSH logbrush{};
+};
+
+// A logical font: what was asked for. Realising it (finding a face, measuring, drawing glyphs)
+// is the text area's business.
+struct FontObject : SelectableObject {
+  static constexpr ObjectKind object_kind = ObjectKind::Font;
+  FontObject() : SelectableObject(object_kind) {}
+  LOGFONTA logfont{};
+};
+
+// A region: pixman's banded region of half-open rectangles, the model GDI regions share.
+struct RegionObject : Object {
+  static constexpr ObjectKind object_kind = ObjectKind::Region;
+  RegionObject() : Object(object_kind) { pixman_region32_init(&region); }
+  ~RegionObject() override { pixman_region32_fini(&region); }
+  pixman_region32_t region;
+};
+
+enum class ContextType { Memory, Screen, Window };
+
+struct DeviceContext : Object {
+  static constexpr ObjectKind object_kind = ObjectKind::DeviceContext;
+  DeviceContext() : Object(object_kind) {}
+  ContextType type = ContextType::Memory;
+  HWND window = nullptr;  // of a window context
+
+  // The surface drawn into: a memory context's selected bitmap (`bitmap`), the screen, or the
+  // surface the window manager gives a window's context.
+  HBITMAP bitmap = nullptr;
+  std::shared_ptr<Surface> surface;
+  POINT origin{};               // where the context's (0, 0) lies on the surface
+  RECT clip{};                  // the part of the surface the context may draw into (surface coordinates)
+  bool clip_is_surface = true;  // memory and screen contexts: clip follows the whole surface
+
+  HPEN pen = nullptr;
+  HBRUSH brush = nullptr;
+  HFONT font = nullptr;
+  COLORREF bk_color = 0x00FFFFFF;
+  COLORREF text_color = 0;
+  int bk_mode = OPAQUE;
+  int stretch_mode = BLACKONWHITE;
+  POINT position{};
+};
+
+// The context behind a handle, or null.
+DeviceContext* find_context(HDC dc);
+// The drawable rectangle of a context, in surface coordinates (empty when it has no surface).
+RECT drawable_rect(const DeviceContext& dc);
+
+// The screen's pixels, made on first use.
+std::shared_ptr<Surface> screen_surface();
+
+// Makes a context with the stock pen, brush and font and the default colours selected; for
+// window contexts the window manager then sets surface, origin and clip. Null when the fault
+// hook or the table refuses it.
+HDC create_context(ContextType type);
+// Releases a context: deselects its objects (completing deferred deletions) and destroys it.
+bool destroy_context(HDC dc);
+
+// Window contexts come from the window manager, which installs these; GetDC and ReleaseDC
+// call them for a non-null window (without them such calls fail).
+struct WindowContextHooks {
+  HDC (*get_dc)(HWND window) = nullptr;
+  int (*release_dc)(HWND window, HDC dc) = nullptr;
+};
+void set_window_context_hooks(const WindowContextHooks& hooks);
+
+// Colours. A COLORREF with bit 24 set names an entry of the default 20-colour palette (its low
+// word the index); otherwise its top byte is ignored, as Win32 does.
+COLORREF resolve_color(COLORREF color);
+// The pixel value of a colour on a surface of the depth: 0x00RRGGBB for 24 and 32 bits; for
+// 1 bit the nearer of black and white.
+std::uint32_t pixel_of(COLORREF color, int bits_per_pixel);
+// A pen's pixel: on a monochrome surface a colour other than pure black or white is drawn as
+// the context's background colour when it equals it, and as the opposite otherwise.
+std::uint32_t pen_pixel_of(const DeviceContext& dc, COLORREF color);
+// The colour a pixel value stands for.
+COLORREF color_of_pixel(std::uint32_t pixel, int bits_per_pixel);
+
+// The 1x1 monochrome bitmap every new memory context holds (a stock object).
+HBITMAP default_bitmap();
+// Selection counts of pens, brushes and fonts; releasing the last selection of an object
+// whose deletion was asked for deletes it.
+void add_selection(HGDIOBJ object);
+void release_selection(HGDIOBJ object);
+// A memory context lets its bitmap go (completing a deletion that waited for it).
+void release_bitmap(DeviceContext& dc, HDC handle);
+
+// The selected pen and brush (null pen or brush: nothing to draw).
+const PenObject* selected_pen(const DeviceContext& dc);
+const BrushObject* selected_brush(const DeviceContext& dc);
+
+}  // namespace veneer::headless::gdi

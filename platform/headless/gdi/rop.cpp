@@ -1,0 +1,148 @@
+// The 256 ternary raster operations, each compiled as its own row loop over 64-bit words.
+#include <array>
+#include <utility>
+
+#include "gdi/raster.h"
+
+namespace veneer::headless::gdi::raster {
+namespace {
+
+// Result bit k of the operation index is the output for pattern bit P, source bit S and
+// destination bit D with k = 4P + 2S + D (Win32's encoding: P = 0xF0, S = 0xCC, D = 0xAA).
+// The common operations get their plain expressions; the others are the sum of minterms,
+// which the compiler folds for each constant index.
+template <unsigned R, typename W>
+inline W apply(W p, W s, W d) {
+  if constexpr (R == 0x00)
+    return W(0);
+  else if constexpr (R == 0xff)
+    return ~W(0);
+  else if constexpr (R == 0xcc)
+    return s;
+  else if constexpr (R == 0x33)
+    return ~s;
+  else if constexpr (R == 0x88)
+    return s & d;
+  else if constexpr (R == 0xee)
+    return s | d;
+  else if constexpr (R == 0x66)
+    return s ^ d;
+  else if constexpr (R == 0x44)
+    return s & ~d;
+  else if constexpr (R == 0x11)
+    return ~(s | d);
+  else if constexpr (R == 0xbb)
+    return ~s | d;
+  else if constexpr (R == 0x22)
+    return ~s & d;
+  else if constexpr (R == 0xc0)
+    return p & s;
+  else if constexpr (R == 0xf0)
+    return p;
+  else if constexpr (R == 0x0f)
+    return ~p;
+  else if constexpr (R == 0x5a)
+    return p ^ d;
+  else if constexpr (R == 0x55)
+    return ~d;
+  else if constexpr (R == 0xaa)
+    return d;
+  else if constexpr (R == 0xfb)
+    return p | ~s | d;
+  else if constexpr (R == 0xb8)
+    return (p & ~s) | (d & s);  // PSDPxax, used for masked fills
+  else if constexpr (R == 0xe2)
+    return (d & ~s) | (p & s);  // DSPDxax
+  else {
+    W r = 0;
+    if constexpr ((R & 0x01) != 0) r |= ~p & ~s & ~d;
+    if constexpr ((R & 0x02) != 0) r |= ~p & ~s & d;
+    if constexpr ((R & 0x04) != 0) r |= ~p & s & ~d;
+    if constexpr ((R & 0x08) != 0) r |= ~p & s & d;
+    if constexpr ((R & 0x10) != 0) r |= p & ~s & ~d;
+    if constexpr ((R & 0x20) != 0) r |= p & ~s & d;
+    if constexpr ((R & 0x40) != 0) r |= p & s & ~d;
+    if constexpr ((R & 0x80) != 0) r |= p & s & d;
+    return r;
+  }
+}
+
+template <unsigned R>
+void rop_loop(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n) {
+  constexpr bool use_s = rop_uses_source(R);
+  constexpr bool use_p = rop_uses_pattern(R);
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t dw, sw = 0, pw = 0;
+    std::memcpy(&dw, d + i, 8);
+    if constexpr (use_s) std::memcpy(&sw, s + i, 8);
+    if constexpr (use_p) std::memcpy(&pw, p + i, 8);
+    dw = apply<R, std::uint64_t>(pw, sw, dw);
+    std::memcpy(d + i, &dw, 8);
+  }
+  for (; i < n; ++i) {
+    std::uint8_t sb = 0, pb = 0;
+    if constexpr (use_s) sb = s[i];
+    if constexpr (use_p) pb = p[i];
+    d[i] = apply<R, std::uint8_t>(pb, sb, d[i]);
+  }
+}
+
+// SRCCOPY is a plain copy; the source row never overlaps the destination row here (it is
+// always a converted copy or a different surface's row handled by the caller).
+template <>
+void rop_loop<0xcc>(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t*, std::size_t n) {
+  std::memmove(d, s, n);
+}
+
+template <std::size_t... I>
+constexpr std::array<RopRow, 256> make_table(std::index_sequence<I...>) {
+  return {&rop_loop<static_cast<unsigned>(I)>...};
+}
+
+constexpr std::array<RopRow, 256> table = make_table(std::make_index_sequence<256>{});
+
+}  // namespace
+
+RopRow rop_row(unsigned index) { return table[index & 0xff]; }
+
+namespace {
+
+// Repeats a block of whole pixels (a multiple of the pixel size, so that every copy starts on
+// a pixel) over n bytes; the last copy may stop inside a pixel.
+template <std::size_t Block>
+void repeat_block(std::uint8_t* out, std::size_t n, const std::uint8_t (&block)[Block]) {
+  for (; n >= Block; n -= Block, out += Block) std::memcpy(out, block, Block);
+  std::memcpy(out, block, n);
+}
+
+}  // namespace
+
+void fill_pixels(std::uint8_t* out, std::size_t count, int bpp, std::uint32_t pixel) {
+  if (bpp == 24) {
+    std::uint8_t block[48];
+    for (std::size_t i = 0; i < sizeof block; i += 3) {
+      block[i] = static_cast<std::uint8_t>(pixel);
+      block[i + 1] = static_cast<std::uint8_t>(pixel >> 8);
+      block[i + 2] = static_cast<std::uint8_t>(pixel >> 16);
+    }
+    repeat_block(out, count * 3, block);
+  } else {
+    std::uint8_t block[64];
+    for (std::size_t i = 0; i < sizeof block; i += 4) std::memcpy(block + i, &pixel, 4);
+    repeat_block(out, count * 4, block);
+  }
+}
+
+void fill_pattern(std::uint8_t* out, std::size_t n, int bpp, std::uint32_t pixel) {
+  if (bpp == 1) {
+    std::memset(out, (pixel & 1) ? 0xff : 0x00, n);
+    return;
+  }
+  // Whole pixels, then the bytes of a last partial one.
+  const std::size_t size = static_cast<std::size_t>(bpp / 8);
+  fill_pixels(out, n / size, bpp, pixel);
+  for (std::size_t i = n / size * size; i < n; ++i) out[i] = static_cast<std::uint8_t>(pixel >> (8 * (i % size)));
+}
+
+}  // namespace veneer::headless::gdi::raster

@@ -1,0 +1,199 @@
+#include "kernel/object_table.h"
+
+#include <array>
+#include <unordered_map>
+#include <vector>
+
+#include "kernel/process_state.h"
+
+namespace veneer::headless {
+namespace {
+
+constexpr unsigned slot_bits = 20;
+constexpr std::uintptr_t max_slots = (std::uintptr_t{1} << slot_bits) - 1;
+constexpr std::uintptr_t generation_mask = 0x7ff;
+constexpr int kind_count = static_cast<int>(ObjectKind::Count);
+
+struct Slot {
+  std::uintptr_t generation = 1;
+  std::unique_ptr<Object> object;
+};
+
+struct Table {
+  std::vector<Slot> slots;
+  std::vector<std::uintptr_t> free_slots;
+  std::array<std::size_t, kind_count> live{};
+  std::array<std::size_t, kind_count> created{};
+  std::array<unsigned, kind_count> fail_at{};  // 0: no fault pending
+  std::unordered_map<DWORD, std::size_t> gdi_per_process;
+};
+
+Table& table() {
+  static Table* t = new Table;  // never destroyed: objects may be released during exit
+  return *t;
+}
+
+void* encode(std::uintptr_t slot, std::uintptr_t generation) {
+  return reinterpret_cast<void*>((((generation & generation_mask) << slot_bits) | (slot + 1)) << 2);
+}
+
+Slot* decode(const void* handle) {
+  auto value = reinterpret_cast<std::uintptr_t>(handle);
+  if (value == 0 || (value & 3) != 0) return nullptr;
+  value >>= 2;
+  std::uintptr_t slot = value & max_slots;
+  std::uintptr_t generation = value >> slot_bits;
+  if (slot == 0 || generation > generation_mask) return nullptr;
+  auto& slots = table().slots;
+  if (slot > slots.size()) return nullptr;
+  Slot& s = slots[slot - 1];
+  if (!s.object || (s.generation & generation_mask) != generation) return nullptr;
+  return &s;
+}
+
+bool is_gdi_kind(ObjectKind kind) {
+  switch (kind) {
+    case ObjectKind::Bitmap:
+    case ObjectKind::Brush:
+    case ObjectKind::Pen:
+    case ObjectKind::Font:
+    case ObjectKind::Region:
+    case ObjectKind::DeviceContext:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+std::recursive_mutex& platform_lock() {
+  static std::recursive_mutex* m = new std::recursive_mutex;
+  return *m;
+}
+
+bool creation_allowed(ObjectKind kind) {
+  std::lock_guard lock(platform_lock());
+  auto& t = table();
+  int k = static_cast<int>(kind);
+  ++t.created[k];
+  if (t.fail_at[k] != 0 && --t.fail_at[k] == 0) return false;
+  if (is_gdi_kind(kind)) {
+    auto it = t.gdi_per_process.find(current_identity().process_id);
+    if (it != t.gdi_per_process.end() && it->second >= gdi_quota_per_process) return false;
+  }
+  return true;
+}
+
+void* insert_object(std::unique_ptr<Object> object) {
+  std::lock_guard lock(platform_lock());
+  auto& t = table();
+  std::uintptr_t index;
+  if (!t.free_slots.empty()) {
+    index = t.free_slots.back();
+    t.free_slots.pop_back();
+  } else {
+    if (t.slots.size() >= max_slots) return nullptr;
+    t.slots.emplace_back();
+    index = t.slots.size() - 1;
+  }
+  Slot& s = t.slots[index];
+  if (!object->permanent) {
+    ++t.live[static_cast<int>(object->kind)];
+    if (is_gdi_kind(object->kind)) {
+      object->owner = current_identity().process_id;
+      ++t.gdi_per_process[object->owner];
+    }
+  }
+  s.object = std::move(object);
+  return encode(index, s.generation);
+}
+
+Object* find_any_object(const void* handle) {
+  std::lock_guard lock(platform_lock());
+  Slot* s = decode(handle);
+  return s ? s->object.get() : nullptr;
+}
+
+Object* find_object(const void* handle, ObjectKind kind) {
+  Object* o = find_any_object(handle);
+  return o && o->kind == kind ? o : nullptr;
+}
+
+bool erase_object(const void* handle, ObjectKind kind) {
+  std::unique_ptr<Object> doomed;
+  {
+    std::lock_guard lock(platform_lock());
+    Slot* s = decode(handle);
+    if (!s || s->object->kind != kind || s->object->permanent) return false;
+    auto& t = table();
+    --t.live[static_cast<int>(kind)];
+    if (is_gdi_kind(kind)) {
+      auto it = t.gdi_per_process.find(s->object->owner);
+      if (it != t.gdi_per_process.end() && --it->second == 0) t.gdi_per_process.erase(it);
+    }
+    doomed = std::move(s->object);
+    ++s->generation;
+    if ((s->generation & generation_mask) == 0) s->generation = 1;
+    t.free_slots.push_back(static_cast<std::uintptr_t>(s - t.slots.data()));
+  }
+  return true;  // the object is destroyed outside the table's bookkeeping
+}
+
+namespace testing {
+
+const char* kind_name(ObjectKind kind) {
+  static const char* const names[] = {"bitmap",        "brush",           "pen",
+                                      "font",          "region",          "device context",
+                                      "window",        "process handle",  "remote allocation",
+                                      "file handle",   "global memory"};
+  int k = static_cast<int>(kind);
+  return k >= 0 && k < kind_count ? names[k] : "?";
+}
+
+std::size_t live_objects(ObjectKind kind) {
+  std::lock_guard lock(platform_lock());
+  return table().live[static_cast<int>(kind)];
+}
+
+std::size_t live_gdi_objects() {
+  return live_objects(ObjectKind::Bitmap) + live_objects(ObjectKind::Brush) + live_objects(ObjectKind::Pen) +
+         live_objects(ObjectKind::Font) + live_objects(ObjectKind::Region) + live_objects(ObjectKind::DeviceContext);
+}
+
+void fail_nth_creation(ObjectKind kind, unsigned n) {
+  std::lock_guard lock(platform_lock());
+  table().fail_at[static_cast<int>(kind)] = n;
+}
+
+void clear_faults() {
+  std::lock_guard lock(platform_lock());
+  table().fail_at.fill(0);
+}
+
+std::size_t creations(ObjectKind kind) {
+  std::lock_guard lock(platform_lock());
+  return table().created[static_cast<int>(kind)];
+}
+
+void reset_creation_counts() {
+  std::lock_guard lock(platform_lock());
+  table().created.fill(0);
+}
+
+std::size_t gdi_objects_of_process(DWORD process_id) {
+  std::lock_guard lock(platform_lock());
+  auto& m = table().gdi_per_process;
+  auto it = m.find(process_id);
+  return it == m.end() ? 0 : it->second;
+}
+
+LiveCounts live_counts() {
+  std::lock_guard lock(platform_lock());
+  LiveCounts c;
+  for (int k = 0; k < kind_count; ++k) c.counts[k] = table().live[k];
+  return c;
+}
+
+}  // namespace testing
+}  // namespace veneer::headless

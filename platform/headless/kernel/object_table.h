@@ -1,0 +1,57 @@
+// The handle table of the headless platform: every kernel, GDI and window object lives here,
+// reached through an opaque handle that encodes a slot and a generation, so that stale
+// handles (of deleted objects) and made-up handles are rejected instead of reused.
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include <veneer/headless/testing.h>
+#include <veneer/headless/types.h>
+
+namespace veneer::headless {
+
+using testing::ObjectKind;
+
+struct Object {
+  explicit Object(ObjectKind k) : kind(k) {}
+  virtual ~Object() = default;
+  Object(const Object&) = delete;
+  Object& operator=(const Object&) = delete;
+  const ObjectKind kind;
+  bool permanent = false;  // stock objects: never counted, never deleted
+  DWORD owner = 0;         // the process that created a GDI object (its quota is charged)
+};
+
+// Win32's default per-process limit of GDI objects (GDIProcessHandleQuota): device contexts
+// count, stock objects do not. The creation that would exceed it fails.
+constexpr std::size_t gdi_quota_per_process = 10000;
+
+// One lock guards the whole platform state; calls are short and the platform is not a
+// throughput engine for many threads.
+std::recursive_mutex& platform_lock();
+
+// Asks the fault hook, and for GDI kinds the calling process's quota, whether the next
+// creation of the kind may go ahead, and counts it.
+bool creation_allowed(ObjectKind kind);
+
+// Adds an object and returns its handle; null when the table is full.
+void* insert_object(std::unique_ptr<Object> object);
+// The object behind a handle if it is live and of the kind, else null.
+Object* find_object(const void* handle, ObjectKind kind);
+Object* find_any_object(const void* handle);
+// Removes and destroys the object; false for stale, foreign or permanent handles.
+bool erase_object(const void* handle, ObjectKind kind);
+
+template <typename T>
+T* find(const void* handle) {
+  return static_cast<T*>(find_object(handle, T::object_kind));
+}
+
+template <typename T, typename Handle, typename... Args>
+Handle create(Args&&... args) {
+  if (!creation_allowed(T::object_kind)) return nullptr;
+  return static_cast<Handle>(insert_object(std::make_unique<T>(std::forward<Args>(args)...)));
+}
+
+}  // namespace veneer::headless

@@ -1,0 +1,61 @@
+// user32's entry table, so that a program can look an entry up by name (GetProcAddress) and a
+// test can take one away to play an older platform.
+#include "kernel/builtin_modules.h"
+#include <veneer/headless/user.h>
+
+namespace veneer::headless {
+namespace {
+
+const BuiltinEntry entries[] = {
+    {"user32.dll", "RegisterClassA", as_entry(RegisterClassA)},
+    {"user32.dll", "RegisterClassExA", as_entry(RegisterClassExA)},
+    {"user32.dll", "UnregisterClassA", as_entry(UnregisterClassA)},
+    {"user32.dll", "GetClassNameA", as_entry(GetClassNameA)},
+    {"user32.dll", "CreateWindowExA", as_entry(CreateWindowExA)},
+    {"user32.dll", "DestroyWindow", as_entry(DestroyWindow)},
+    {"user32.dll", "IsWindow", as_entry(IsWindow)},
+    {"user32.dll", "IsChild", as_entry(IsChild)},
+    {"user32.dll", "GetParent", as_entry(GetParent)},
+    {"user32.dll", "GetWindow", as_entry(GetWindow)},
+    {"user32.dll", "GetTopWindow", as_entry(GetTopWindow)},
+    {"user32.dll", "GetDesktopWindow", as_entry(GetDesktopWindow)},
+    {"user32.dll", "SendMessageA", as_entry(SendMessageA)},
+    {"user32.dll", "DefWindowProcA", as_entry(DefWindowProcA)},
+    {"user32.dll", "CallWindowProcA", as_entry(CallWindowProcA)},
+    {"user32.dll", "SetWindowTextA", as_entry(SetWindowTextA)},
+    {"user32.dll", "GetWindowTextA", as_entry(GetWindowTextA)},
+    {"user32.dll", "GetWindowLongA", as_entry(GetWindowLongA)},
+    {"user32.dll", "SetWindowLongA", as_entry(SetWindowLongA)},
+    {"user32.dll", "GetWindowLongPtrA", as_entry(GetWindowLongPtrA)},
+    {"user32.dll", "SetWindowLongPtrA", as_entry(SetWindowLongPtrA)},
+    {"user32.dll", "GetWindowThreadProcessId", as_entry(GetWindowThreadProcessId)},
+    {"user32.dll", "FindWindowA", as_entry(FindWindowA)},
+    {"user32.dll", "FindWindowExA", as_entry(FindWindowExA)},
+    {"user32.dll", "ShowWindow", as_entry(ShowWindow)},
+    {"user32.dll", "IsWindowVisible", as_entry(IsWindowVisible)},
+    {"user32.dll", "IsIconic", as_entry(IsIconic)},
+    {"user32.dll", "IsZoomed", as_entry(IsZoomed)},
+    {"user32.dll", "GetForegroundWindow", as_entry(GetForegroundWindow)},
+    {"user32.dll", "SetForegroundWindow", as_entry(SetForegroundWindow)},
+    {"user32.dll", "AttachThreadInput", as_entry(AttachThreadInput)},
+    {"user32.dll", "GetWindowRect", as_entry(GetWindowRect)},
+    {"user32.dll", "GetClientRect", as_entry(GetClientRect)},
+    {"user32.dll", "ScreenToClient", as_entry(ScreenToClient)},
+    {"user32.dll", "ClientToScreen", as_entry(ClientToScreen)},
+    {"user32.dll", "MapWindowPoints", as_entry(MapWindowPoints)},
+    {"user32.dll", "MoveWindow", as_entry(MoveWindow)},
+    {"user32.dll", "SetWindowPos", as_entry(SetWindowPos)},
+    {"user32.dll", "AdjustWindowRectEx", as_entry(AdjustWindowRectEx)},
+    {"user32.dll", "RedrawWindow", as_entry(RedrawWindow)},
+    {"user32.dll", "SystemParametersInfoA", as_entry(SystemParametersInfoA)},
+    {"user32.dll", "GetSystemMetrics", as_entry(GetSystemMetrics)},
+    {"user32.dll", "FlashWindowEx", as_entry(FlashWindowEx)},
+    {"user32.dll", "DrawAnimatedRects", as_entry(DrawAnimatedRects)},
+    {"user32.dll", "SetRect", as_entry(SetRect)},
+    {"user32.dll", "CopyRect", as_entry(CopyRect)},
+};
+
+const bool registered = register_builtin_entries(entries);
+
+}  // namespace
+}  // namespace veneer::headless
