@@ -3,16 +3,16 @@
 // workload prepares and runs without leaking, and the timing loop measures as it says.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <stdexcept>
-#include <chrono>
 
 #include "bench/comparisons.h"
 #include "bench/skins.h"
 #include "bench/timing.h"
 #include "bench/workloads.h"
-#include <veneer/veneer.h>
 #include "tests/support/leak_guard.h"
+#include <veneer/veneer.h>
 
 namespace veneer::bench {
 namespace {
@@ -41,9 +41,9 @@ TEST(BenchSkins, RoundedSkinHasAKeyBorderAndCutCorners) {
     for (int y : {0, 1, 78, 79}) ASSERT_EQ(skin.at(x, y), kKeyPixel) << x << "," << y;
   for (int y = 0; y < 80; ++y)
     for (int x : {0, 1, 98, 99}) ASSERT_EQ(skin.at(x, y), kKeyPixel) << x << "," << y;
-  EXPECT_EQ(skin.at(2, 2), kKeyPixel);     // cut corner
-  EXPECT_EQ(skin.at(97, 77), kKeyPixel);   // cut corner
-  EXPECT_NE(skin.at(12, 2), kKeyPixel);    // the straight edge starts after the corner
+  EXPECT_EQ(skin.at(2, 2), kKeyPixel);    // cut corner
+  EXPECT_EQ(skin.at(97, 77), kKeyPixel);  // cut corner
+  EXPECT_NE(skin.at(12, 2), kKeyPixel);   // the straight edge starts after the corner
   EXPECT_NE(skin.at(2, 12), kKeyPixel);
   EXPECT_NE(skin.at(50, 40), kKeyPixel);
   // Symmetric corners: the same number of key pixels in each quarter.
@@ -71,7 +71,8 @@ TEST(BenchYardsticks, PerPixelRegionEqualsTheLibrarysRegion) {
       int mismatches = 0;
       for (int y = 0; y < skin.height; ++y)
         for (int x = 0; x < skin.width; ++x)
-          mismatches += (::PtInRegion(static_cast<HRGN>(reference.m_hObject), x, y) != 0) == (skin.at(x, y) == kKeyPixel);
+          mismatches +=
+              (::PtInRegion(static_cast<HRGN>(reference.m_hObject), x, y) != 0) == (skin.at(x, y) == kKeyPixel);
       EXPECT_EQ(mismatches, 0);
     }
   }
@@ -174,10 +175,10 @@ TEST(BenchTiming, MedianOfOddAndEvenCounts) {
 TEST(BenchTiming, ParsesGoogleBenchmarksFlags) {
   TimingOptions o;
   std::string error;
-  ASSERT_TRUE(parse_timing_options({"--benchmark_filter=gray_.*", "--benchmark_repetitions=7",
-                                    "--benchmark_min_time=0.25", "--benchmark_out=r.json",
-                                    "--benchmark_out_format=json"},
-                                   o, error))
+  ASSERT_TRUE(
+      parse_timing_options({"--benchmark_filter=gray_.*", "--benchmark_repetitions=7", "--benchmark_min_time=0.25",
+                            "--benchmark_out=r.json", "--benchmark_out_format=json"},
+                           o, error))
       << error;
   EXPECT_EQ(o.filter, "gray_.*");
   EXPECT_EQ(o.repetitions, 7);
@@ -197,12 +198,15 @@ TEST(BenchTiming, BatchesLastTheMinimumTimeAndEachRepetitionIsTimed) {
   o.min_time = 0.02;
   long long calls = 0;
   // Busy-waits: a short sleep may return at once on Windows, whose sleeps count milliseconds.
-  const Measurement m = measure("busy", [&] {
-    ++calls;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(500);
-    while (std::chrono::steady_clock::now() < until) {
-    }
-  }, o, false);
+  const Measurement m = measure(
+      "busy",
+      [&] {
+        ++calls;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(500);
+        while (std::chrono::steady_clock::now() < until) {
+        }
+      },
+      o, false);
   ASSERT_TRUE(m.error.empty());
   ASSERT_EQ(m.per_op_us.size(), 3u);
   EXPECT_GE(static_cast<double>(m.iterations) * 500e-6, 0.02 / 10) << "batch far too small";
@@ -210,11 +214,13 @@ TEST(BenchTiming, BatchesLastTheMinimumTimeAndEachRepetitionIsTimed) {
   EXPECT_GE(calls, 3 * m.iterations);
 
   long long single_calls = 0;
-  const Measurement once = measure("once", [&] { ++single_calls; }, o, true);
+  const Measurement once = measure(
+      "once", [&] { ++single_calls; }, o, true);
   EXPECT_EQ(once.iterations, 1);
   EXPECT_EQ(single_calls, 3);
 
-  const Measurement failed = measure("boom", [] { throw std::runtime_error("broken"); }, o, false);
+  const Measurement failed = measure(
+      "boom", [] { throw std::runtime_error("broken"); }, o, false);
   EXPECT_EQ(failed.error, "broken");
   EXPECT_TRUE(failed.per_op_us.empty());
 }
@@ -223,8 +229,9 @@ TEST(BenchTiming, WritesGoogleBenchmarksJson) {
   Measurement a{"alpha", "one alpha", 10, {3.0, 1.0, 2.0}, ""};
   Measurement b{"beta", "", 0, {}, "the \"workload\" failed"};
   const std::string json = benchmark_json({a, b}, "x.exe");
-  EXPECT_NE(json.find("\"run_name\": \"alpha\", \"run_type\": \"iteration\", \"repetitions\": 3, \"repetition_index\": 2"),
-            std::string::npos)
+  EXPECT_NE(
+      json.find("\"run_name\": \"alpha\", \"run_type\": \"iteration\", \"repetitions\": 3, \"repetition_index\": 2"),
+      std::string::npos)
       << json;
   EXPECT_NE(json.find("\"name\": \"alpha_median\""), std::string::npos);
   EXPECT_NE(json.find("\"label\": \"one alpha\""), std::string::npos);

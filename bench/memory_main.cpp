@@ -114,10 +114,11 @@ int main() {
     peak_bytes = before;
     ok = ok && AfxCreateSkinRegion(&bitmap, &region);
     const long long peak = peak_bytes.load() - before;
-    std::printf("  {\"name\": \"%s\", \"width\": %d, \"height\": %d, \"ok\": %s, \"rects\": %lld, \"peak_bytes\": %lld}%s\n",
-                probe.name.c_str(), probe.skin.width, probe.skin.height, ok ? "true" : "false",
-                region.m_hObject ? rectangle_count(static_cast<HRGN>(region.m_hObject)) : -1, peak,
-                i + 1 < probes.size() ? "," : "");
+    std::printf(
+        "  {\"name\": \"%s\", \"width\": %d, \"height\": %d, \"ok\": %s, \"rects\": %lld, \"peak_bytes\": %lld}%s\n",
+        probe.name.c_str(), probe.skin.width, probe.skin.height, ok ? "true" : "false",
+        region.m_hObject ? rectangle_count(static_cast<HRGN>(region.m_hObject)) : -1, peak,
+        i + 1 < probes.size() ? "," : "");
     std::vector<std::uint32_t>().swap(probe.skin.data);
   }
   std::printf("]\n");

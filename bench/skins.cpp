@@ -19,7 +19,9 @@ std::uint32_t mix(std::uint32_t x) {
 
 }  // namespace
 
-std::size_t Pixels::key_count() const { return static_cast<std::size_t>(std::count(data.begin(), data.end(), kKeyPixel)); }
+std::size_t Pixels::key_count() const {
+  return static_cast<std::size_t>(std::count(data.begin(), data.end(), kKeyPixel));
+}
 
 Pixels picture(int width, int height) {
   Pixels p{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
@@ -80,7 +82,8 @@ HBITMAP make_dib(const Pixels& pixels, int bits_per_pixel, void** section_bits) 
   for (int y = 0; y < pixels.height; ++y) {
     unsigned char* row = out + stride * static_cast<std::size_t>(y);
     if (bits_per_pixel == 32) {
-      std::memcpy(row, &pixels.data[static_cast<std::size_t>(y) * pixels.width], 4 * static_cast<std::size_t>(pixels.width));
+      std::memcpy(row, &pixels.data[static_cast<std::size_t>(y) * pixels.width],
+                  4 * static_cast<std::size_t>(pixels.width));
     } else {
       for (int x = 0; x < pixels.width; ++x) {
         const std::uint32_t v = pixels.at(x, y);

@@ -13,7 +13,7 @@
 namespace veneer::bench {
 
 struct TimingOptions {
-  std::string filter;     // regular expression searched in the workload's name; empty: all
+  std::string filter;  // regular expression searched in the workload's name; empty: all
   int repetitions = 1;
   double min_time = 0.5;  // seconds per repetition
   std::string out;        // JSON file; empty: none

@@ -5,8 +5,8 @@
 
 #include "bench/comparisons.h"
 #include "bench/skins.h"
-#include <veneer/veneer.h>
 #include <veneer/framework/afx_gdi.h>
+#include <veneer/veneer.h>
 
 namespace veneer::bench {
 

@@ -18,10 +18,10 @@ struct Prepared {
 };
 
 struct Workload {
-  std::string name;         // stable identifier used in the reports
-  std::string description;  // what one operation is
-  bool windows_only = false;  // needs a Win32 call the headless platform does not offer
-  bool slow = false;          // seconds per operation: one operation per sample
+  std::string name;                   // stable identifier used in the reports
+  std::string description;            // what one operation is
+  bool windows_only = false;          // needs a Win32 call the headless platform does not offer
+  bool slow = false;                  // seconds per operation: one operation per sample
   std::function<Prepared()> prepare;  // `run` is empty when preparation failed
 };
 

@@ -71,8 +71,12 @@ Shader button(COLORREF face, std::function<bool(int, int)> glyph) {
 }  // namespace
 
 bool build_skin(Skin& skin) {
-  auto cross = [](int x, int y) { return x >= 5 && x <= 10 && (x - y == 0 || x + y == 15 || x - y == 1 || x + y == 16); };
-  auto box = [](int x, int y) { return x >= 5 && x <= 10 && y >= 5 && y <= 10 && (x == 5 || x == 10 || y == 5 || y <= 6); };
+  auto cross = [](int x, int y) {
+    return x >= 5 && x <= 10 && (x - y == 0 || x + y == 15 || x - y == 1 || x + y == 16);
+  };
+  auto box = [](int x, int y) {
+    return x >= 5 && x <= 10 && y >= 5 && y <= 10 && (x == 5 || x == 10 || y == 5 || y <= 6);
+  };
   auto bar = [](int x, int y) { return x >= 5 && x <= 10 && (y == 10 || y == 9); };
   auto badge = [](int x, int y) -> COLORREF {
     int dx = 2 * x - (kBadgeSize - 1), dy = 2 * y - (kBadgeSize - 1);

@@ -2,8 +2,8 @@
 // in 24-bit bitmaps whose key-coloured (RGB(255, 0, 255)) pixels are transparent.
 #pragma once
 
-#include <veneer/veneer.h>
 #include <veneer/framework/afx_gdi.h>
+#include <veneer/veneer.h>
 
 namespace demo {
 

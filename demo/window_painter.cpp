@@ -4,8 +4,8 @@
 
 #include "demo/dib_section.h"
 #include "demo/skin_atlas.h"
-#include <veneer/veneer.h>
 #include <veneer/framework/afx_gdi.h>
+#include <veneer/veneer.h>
 
 namespace demo {
 namespace {
@@ -57,7 +57,8 @@ RECT draw_title(CDC& dc, const std::string& title, int width) {
   const int old_mode = SetBkMode(dc.GetSafeHdc(), TRANSPARENT);
   const COLORREF old_color = dc.SetTextColor(RGB(255, 255, 255));
   RECT box{x, 0, x + text_width, kTitleStrip.height};
-  DrawTextA(dc.GetSafeHdc(), title.c_str(), static_cast<int>(title.size()), &box, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
+  DrawTextA(dc.GetSafeHdc(), title.c_str(), static_cast<int>(title.size()), &box,
+            DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
   dc.SetTextColor(old_color);
   SetBkMode(dc.GetSafeHdc(), old_mode);
   SelectObject(dc.GetSafeHdc(), old_font);

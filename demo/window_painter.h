@@ -13,7 +13,7 @@ struct Picture {
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> pixels;  // 0xAARRGGBB, rows top to bottom; alpha 0 outside the region
-  RECT text_box{};                     // where the title's glyphs were drawn
+  RECT text_box{};                    // where the title's glyphs were drawn
 };
 
 // Paints a width x height window with the title; on failure returns false and says why.

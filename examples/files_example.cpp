@@ -2,8 +2,8 @@
 // clipboard's text; and the working set given back.
 #include <cstdio>
 
-#include <veneer/veneer.h>
 #include <veneer/framework/afx_exceptions.h>
+#include <veneer/veneer.h>
 
 int main() {
   // The program's folder, with its separator; computed once and cached.

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include <veneer/veneer.h>
 #include <veneer/framework/afx_gdi.h>
+#include <veneer/veneer.h>
 
 namespace {
 

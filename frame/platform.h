@@ -2,6 +2,6 @@
 // platform's implementation of the same subset) and the application framework.
 #pragma once
 
+#include "frame/host_path.h"
 #include <veneer/framework/afx.h>
 #include <veneer/framework/win32_api.h>
-#include "frame/host_path.h"

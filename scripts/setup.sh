@@ -10,7 +10,7 @@ packages=(
   fonts-liberation
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   qemu-user-static
 )
 

@@ -4,8 +4,8 @@
 DWORD AfxGetFileSize(CStringT path) {
   // Asking for attributes only needs no data access, so the open neither waits on nor
   // disturbs anyone: a file another program is writing still reports its size.
-  HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
   LARGE_INTEGER size{};
   const BOOL known = GetFileSizeEx(file, &size);

@@ -58,4 +58,5 @@ class VENEER_FRAMEWORK_API CFileException : public CException {
 
 [[noreturn]] VENEER_FRAMEWORK_API void AfxThrowMemoryException();
 [[noreturn]] VENEER_FRAMEWORK_API void AfxThrowResourceException();
-[[noreturn]] VENEER_FRAMEWORK_API void AfxThrowFileException(int cause, LONG os_error = -1, const char* file_name = nullptr);
+[[noreturn]] VENEER_FRAMEWORK_API void AfxThrowFileException(int cause, LONG os_error = -1,
+                                                             const char* file_name = nullptr);

@@ -29,5 +29,7 @@ class CRect : public tagRECT {
   CPoint TopLeft() const { return CPoint(left, top); }
   operator LPRECT() { return this; }
   operator LPCRECT() const { return this; }
-  bool operator==(const CRect& o) const { return left == o.left && top == o.top && right == o.right && bottom == o.bottom; }
+  bool operator==(const CRect& o) const {
+    return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+  }
 };

@@ -4,6 +4,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// The rest need windows.h first.
 #include <commctrl.h>
 #include <psapi.h>
 #include <shellapi.h>

@@ -53,7 +53,6 @@ HEADLESS_API LiveCounts live_counts();
 // (the creation that would make it 10,001 fails, as on Windows).
 HEADLESS_API std::size_t gdi_objects_of_process(DWORD process_id);
 
-
 // ---- Desktop: windows, foreground, z-order, flashing, caption animation, work area
 
 // Top-level windows from the top of the z-order down, hidden ones included.
@@ -96,7 +95,6 @@ HEADLESS_API bool input_attached(DWORD first_thread, DWORD second_thread);
 // foreground window, the whole screen as the work area, no joined input, no animation.
 HEADLESS_API void reset_desktop();
 
-
 // ---- Processes, remote memory and the working set
 
 // Another process with one thread, for windows and memory that are not the caller's.
@@ -131,7 +129,6 @@ HEADLESS_API void clear_working_set_size();
 HEADLESS_API unsigned working_set_trims();
 // The real resident size of the process, in bytes.
 HEADLESS_API std::size_t resident_size();
-
 
 // ---- Files and the clipboard
 

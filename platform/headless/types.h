@@ -71,9 +71,9 @@ typedef HANDLE* LPHANDLE;
 
 // Distinct handle types, as Win32 declares them in STRICT mode: mixing them does not compile.
 #define DECLARE_HANDLE(name) \
-  struct name##__ {           \
-    int unused;               \
-  };                          \
+  struct name##__ {          \
+    int unused;              \
+  };                         \
   typedef struct name##__* name
 
 DECLARE_HANDLE(HWND);
@@ -135,8 +135,9 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define LOWORD(l) (static_cast<WORD>(static_cast<DWORD_PTR>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<DWORD_PTR>(l) >> 16) & 0xffff))
 #define LOBYTE(w) (static_cast<BYTE>(static_cast<DWORD_PTR>(w) & 0xff))
-#define RGB(r, g, b) \
-  (static_cast<COLORREF>((static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8)) | (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
+#define RGB(r, g, b)                                                                               \
+  (static_cast<COLORREF>((static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8)) | \
+                         (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
 #define GetRValue(rgb) (LOBYTE(rgb))
 #define GetGValue(rgb) (LOBYTE((static_cast<WORD>(rgb)) >> 8))
 #define GetBValue(rgb) (LOBYTE((rgb) >> 16))

@@ -2,9 +2,8 @@
 // Each area has a header of its own.
 #pragma once
 
-#include <veneer/headless/types.h>
-
 #include <veneer/headless/kernel_base.h>
+#include <veneer/headless/types.h>
 
 // GDI (bitmaps, device contexts, blits, pens, brushes, regions, gradients)
 #include <veneer/headless/gdi.h>

@@ -1,8 +1,8 @@
 // Calls a few exports of the installed library and checks what they give.
-#include <veneer/veneer.h>
-
 #include <cstdio>
 #include <cstring>
+
+#include <veneer/veneer.h>
 
 namespace {
 int failures = 0;

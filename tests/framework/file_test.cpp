@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include <veneer/framework/afx.h>
 #include "tests/support/scratch_dir.h"
+#include <veneer/framework/afx.h>
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include <veneer/framework/afx.h>
 #include "tests/support/leak_guard.h"
+#include <veneer/framework/afx.h>
 #ifndef _WIN32
 #include <veneer/headless/testing.h>
 #endif

@@ -1,6 +1,6 @@
-#include <cstring>
-
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include <veneer/framework/afx.h>
 

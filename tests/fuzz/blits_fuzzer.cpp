@@ -15,9 +15,9 @@
 #include <set>
 #include <vector>
 
+#include "tests/fuzz/fuzz_input.h"
 #include <veneer/framework/win32_api.h>
 #include <veneer/headless/testing.h>
-#include "tests/fuzz/fuzz_input.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include <map>
 #include <string>
 
-#include <veneer/veneer.h>
-#include <veneer/framework/afx.h>
 #include "tests/fuzz/fuzz_input.h"
+#include <veneer/framework/afx.h>
+#include <veneer/veneer.h>
 
 namespace {
 

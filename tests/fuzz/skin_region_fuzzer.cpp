@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include <veneer/veneer.h>
-#include <veneer/framework/afx.h>
 #include "tests/fuzz/fuzz_input.h"
+#include <veneer/framework/afx.h>
+#include <veneer/veneer.h>
 
 namespace {
 

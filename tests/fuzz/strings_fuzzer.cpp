@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   CStringT scrambled = AfxEncryptString(text);
   require(scrambled.GetLength() == text.GetLength());
-  for (std::size_t i = 0; i < size; ++i) require(static_cast<unsigned char>(scrambled.GetAt(static_cast<int>(i))) == 255 - data[i]);
+  for (std::size_t i = 0; i < size; ++i)
+    require(static_cast<unsigned char>(scrambled.GetAt(static_cast<int>(i))) == 255 - data[i]);
   require(str(AfxEncryptString(scrambled)) == input);
 
   std::string decoded;

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
+#include <veneer/veneer.h>
 
 namespace veneer::test {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include <veneer/framework/afx.h>
 #include "tests/support/leak_guard.h"
+#include <veneer/framework/afx.h>
 
 namespace veneer::test {
 

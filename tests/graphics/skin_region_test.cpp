@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <memory>
 
-#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
 #include "tests/support/leak_guard.h"
+#include <veneer/veneer.h>
 
 namespace veneer::test {
 namespace {

@@ -19,8 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
+#include <veneer/veneer.h>
 
 namespace veneer::test {
 namespace {

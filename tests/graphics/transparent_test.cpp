@@ -5,9 +5,9 @@
 #include <climits>
 #include <utility>
 
-#include <veneer/veneer.h>
 #include "tests/graphics/gdi_fixtures.h"
 #include "tests/support/leak_guard.h"
+#include <veneer/veneer.h>
 
 namespace veneer::test {
 namespace {

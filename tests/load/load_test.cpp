@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include <veneer/veneer.h>
 #include <veneer/framework/afx_gdi.h>
 #include <veneer/headless/testing.h>
+#include <veneer/veneer.h>
 
 // The sanitizer build runs fewer calls (each is many times slower there).
 #ifndef VENEER_LOAD_DEFAULT_CALLS
@@ -105,7 +105,8 @@ struct Op {
 
 std::vector<Op> operations() {
   return {
-      {"AfxEncryptString", 40, [](World&, std::mt19937& r) { AfxEncryptString(CStringT(std::to_string(r()).c_str())); }},
+      {"AfxEncryptString", 40,
+       [](World&, std::mt19937& r) { AfxEncryptString(CStringT(std::to_string(r()).c_str())); }},
       {"AfxUrlEncode", 40, [](World&, std::mt19937&) { AfxUrlEncode("a b&c=d\xE4\n"); }},
       {"AfxGetFileExtName", 40, [](World&, std::mt19937&) { AfxGetFileExtName("dir.old\\photo.JPG"); }},
       {"AfxCaclStringLength", 10, [](World&, std::mt19937&) { AfxCaclStringLength("A&&B title", nullptr); }},
@@ -118,41 +119,44 @@ std::vector<Op> operations() {
       {"AfxShowOnTopWindow", 10, [](World& w, std::mt19937&) { AfxShowOnTopWindow(w.main); }},
       {"AfxCenterDesktop", 10, [](World& w, std::mt19937&) { AfxCenterDesktop(w.main, 301, 199); }},
       {"AfxOffSetCtrl", 10, [](World& w, std::mt19937&) { AfxOffSetCtrl(w.main, w.child, 1, -1, 0, 0); }},
-      {"AfxOffSetCtrlWnd", 10, [](World& w, std::mt19937&) { AfxOffSetCtrlWnd(&w.main_wnd, &w.child_wnd, -1, 1, 50, 0); }},
+      {"AfxOffSetCtrlWnd", 10,
+       [](World& w, std::mt19937&) { AfxOffSetCtrlWnd(&w.main_wnd, &w.child_wnd, -1, 1, 50, 0); }},
       {"AfxFlashWindow", 10, [](World& w, std::mt19937&) { AfxFlashWindow(w.main, 3); }},
       {"AfxTrayNotifyWnd", 10, [](World&, std::mt19937&) { AfxTrayNotifyWnd(); }},
       {"AfxTrayNotifyToolbarWnd", 10, [](World&, std::mt19937&) { AfxTrayNotifyToolbarWnd(); }},
       {"AfxAnimate2Tray", 10, [](World& w, std::mt19937&) { AfxAnimate2Tray(w.main); }},
-      {"AfxFindTrayIconPosition", 10, [](World& w, std::mt19937&) {
+      {"AfxFindTrayIconPosition", 10,
+       [](World& w, std::mt19937&) {
          CRect r;
          AfxFindTrayIconPosition(w.main, 7, r);
        }},
-      {"AfxDrawNormalBitmap", 10, [](World& w, std::mt19937&) {
-         AfxDrawNormalBitmap(&w.target, &w.skin, CPoint(2, 3), CRect(4, 4, 30, 20));
-       }},
-      {"AfxDrawStretchBitmap", 10, [](World& w, std::mt19937&) {
+      {"AfxDrawNormalBitmap", 10,
+       [](World& w, std::mt19937&) { AfxDrawNormalBitmap(&w.target, &w.skin, CPoint(2, 3), CRect(4, 4, 30, 20)); }},
+      {"AfxDrawStretchBitmap", 10,
+       [](World& w, std::mt19937&) {
          AfxDrawStretchBitmap(&w.target, &w.skin, CPoint(0, 0), 16, 8, CRect(0, 0, 40, 30));
        }},
-      {"AfxDrawSingleLine", 10, [](World& w, std::mt19937&) {
-         AfxDrawSingleLine(&w.target, CPoint(0, 5), CPoint(60, 40), RGB(10, 20, 30));
-       }},
-      {"AfxGradientFillRect", 10, [](World& w, std::mt19937& r) {
+      {"AfxDrawSingleLine", 10,
+       [](World& w, std::mt19937&) { AfxDrawSingleLine(&w.target, CPoint(0, 5), CPoint(60, 40), RGB(10, 20, 30)); }},
+      {"AfxGradientFillRect", 10,
+       [](World& w, std::mt19937& r) {
          CRect rect(0, 0, 64, 64);
          AfxGradientFillRect(&w.target, rect, RGB(255, 0, 0), RGB(0, 0, 255), static_cast<int>(r() & 1));
        }},
-      {"AfxDrawHoriRectEx", 10, [](World& w, std::mt19937&) {
+      {"AfxDrawHoriRectEx", 10,
+       [](World& w, std::mt19937&) {
          AfxDrawHoriRectEx(&w.target, &w.skin, CPoint(0, 0), 20, 10, CRect(0, 0, 60, 12), 4, 4);
        }},
-      {"AfxDrawVertRectEx", 10, [](World& w, std::mt19937&) {
+      {"AfxDrawVertRectEx", 10,
+       [](World& w, std::mt19937&) {
          AfxDrawVertRectEx(&w.target, &w.skin, CPoint(0, 0), 6, 20, CRect(0, 0, 6, 60), 4, 4);
        }},
-      {"AfxDrawRect", 10, [](World& w, std::mt19937&) {
-         AfxDrawRect(&w.target, &w.skin, CPoint(0, 0), 11, 10, CRect(0, 0, 60, 10));
-       }},
-      {"AfxDrawVertRect", 10, [](World& w, std::mt19937&) {
-         AfxDrawVertRect(&w.target, &w.skin, CPoint(0, 0), 6, 11, CRect(0, 0, 6, 60));
-       }},
-      {"AfxDrawTransBitmap", 10, [](World& w, std::mt19937&) {
+      {"AfxDrawRect", 10,
+       [](World& w, std::mt19937&) { AfxDrawRect(&w.target, &w.skin, CPoint(0, 0), 11, 10, CRect(0, 0, 60, 10)); }},
+      {"AfxDrawVertRect", 10,
+       [](World& w, std::mt19937&) { AfxDrawVertRect(&w.target, &w.skin, CPoint(0, 0), 6, 11, CRect(0, 0, 6, 60)); }},
+      {"AfxDrawTransBitmap", 10,
+       [](World& w, std::mt19937&) {
          AfxDrawTransBitmap(&w.target, &w.skin, CPoint(0, 0), CRect(3, 3, 19, 19), 0x00FF00FF);
        }},
       {"AfxOverlapBitmap", 10, [](World& w, std::mt19937&) { AfxOverlapBitmap(&w.skin, &w.overlay, CPoint(40, 28)); }},

@@ -38,7 +38,8 @@ TEST_F(DesktopShell, StartsAndStopsWithTheTaskbarChain) {
   HWND host = make_window(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
   NOTIFYICONDATAA data = icon(host, 1);
   EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data)) << "no shell yet";
-  const auto allocations = veneer::headless::testing::live_objects(veneer::headless::testing::ObjectKind::RemoteAllocation);
+  const auto allocations =
+      veneer::headless::testing::live_objects(veneer::headless::testing::ObjectKind::RemoteAllocation);
   ASSERT_TRUE(HeadlessStartShell(0));
   EXPECT_FALSE(HeadlessStartShell(0));
   ASSERT_NE(find_toolbar(), nullptr);
@@ -50,7 +51,8 @@ TEST_F(DesktopShell, StartsAndStopsWithTheTaskbarChain) {
   EXPECT_EQ(FindWindowA("Shell_TrayWnd", nullptr), nullptr);
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   EXPECT_PRED2(same_rect, area, (RECT{0, 0, 1024, 768}));
-  EXPECT_EQ(veneer::headless::testing::live_objects(veneer::headless::testing::ObjectKind::RemoteAllocation), allocations);
+  EXPECT_EQ(veneer::headless::testing::live_objects(veneer::headless::testing::ObjectKind::RemoteAllocation),
+            allocations);
 
   ASSERT_TRUE(HeadlessStartShell(HEADLESS_SHELL_NO_PAGER));
   HWND notify = FindWindowExA(FindWindowA("Shell_TrayWnd", nullptr), nullptr, "TrayNotifyWnd", nullptr);

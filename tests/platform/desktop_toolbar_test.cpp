@@ -22,7 +22,8 @@ class DesktopToolbar : public DesktopTest {
   }
   static RECT item(HWND tb, int index, bool* ok = nullptr) {
     RECT r{9, 9, 9, 9};
-    BOOL got = static_cast<BOOL>(SendMessageA(tb, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)));
+    BOOL got =
+        static_cast<BOOL>(SendMessageA(tb, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)));
     if (ok) *ok = got;
     return r;
   }
@@ -87,7 +88,8 @@ TEST_F(DesktopToolbar, WithoutNoResizeItTakesTheTopOfItsParent) {
 }
 
 TEST_F(DesktopToolbar, AnotherProcessesToolbarAnswersIntoItsOwnMemory) {
-  if (!process_memory_reads_work()) GTEST_SKIP() << "ReadProcessMemory does not see real memory here (qemu-emulated Wine)";
+  if (!process_memory_reads_work())
+    GTEST_SKIP() << "ReadProcessMemory does not see real memory here (qemu-emulated Wine)";
   HWND owner = make_window(WS_POPUP, 0, 0, 10, 10);
   TrayRequest request;
   request.count = 2;

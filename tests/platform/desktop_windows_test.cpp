@@ -43,15 +43,11 @@ TEST_F(DesktopWindows, TheFrameFollowsTheStyle) {
     DWORD style, ex_style;
     RECT client;  // on the screen, for a window at (10, 20) sized 300 x 200
   } cases[] = {
-      {WS_OVERLAPPEDWINDOW, 0, {14, 43, 306, 216}},
-      {WS_POPUP, 0, {10, 20, 310, 220}},
-      {WS_POPUP | WS_BORDER, 0, {11, 21, 309, 219}},
-      {WS_POPUP | WS_CAPTION, 0, {13, 42, 307, 217}},
-      {WS_POPUP | WS_DLGFRAME, 0, {13, 23, 307, 217}},
-      {WS_POPUP | WS_THICKFRAME, 0, {13, 23, 307, 217}},
+      {WS_OVERLAPPEDWINDOW, 0, {14, 43, 306, 216}},     {WS_POPUP, 0, {10, 20, 310, 220}},
+      {WS_POPUP | WS_BORDER, 0, {11, 21, 309, 219}},    {WS_POPUP | WS_CAPTION, 0, {13, 42, 307, 217}},
+      {WS_POPUP | WS_DLGFRAME, 0, {13, 23, 307, 217}},  {WS_POPUP | WS_THICKFRAME, 0, {13, 23, 307, 217}},
       {WS_OVERLAPPED, 0, {13, 42, 307, 217}},  // an overlapped window always has a caption
-      {WS_POPUP, WS_EX_CLIENTEDGE, {12, 22, 308, 218}},
-      {WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, {14, 40, 306, 216}},
+      {WS_POPUP, WS_EX_CLIENTEDGE, {12, 22, 308, 218}}, {WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, {14, 40, 306, 216}},
   };
   for (const Case& c : cases) {
     HWND w = make_window(c.style, 10, 20, 300, 200, nullptr, c.ex_style);

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include <veneer/framework/win32_api.h>
 #include "tests/support/scratch_dir.h"
+#include <veneer/framework/win32_api.h>
 
 namespace {
 
@@ -208,7 +208,8 @@ TEST(FileApi, DeleteAndRenameRespectOpensAndReplaceInOneStep) {
   EXPECT_FALSE(DeleteFileA(dir.path().c_str()));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 
-  EXPECT_EQ(GetFileAttributesA(dir.path().c_str()) & FILE_ATTRIBUTE_DIRECTORY, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(GetFileAttributesA(dir.path().c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
   EXPECT_EQ(GetFileAttributesA(g.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
   EXPECT_TRUE(DeleteFileA(g.c_str()));
   EXPECT_FALSE(DeleteFileA(g.c_str()));

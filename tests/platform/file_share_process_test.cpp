@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include <veneer/framework/win32_api.h>
 #include "tests/support/scratch_dir.h"
+#include <veneer/framework/win32_api.h>
 
 #ifndef _WIN32
 #include <sys/wait.h>

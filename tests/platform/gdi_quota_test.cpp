@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include <veneer/headless/testing.h>
 #include <veneer/framework/win32_api.h>
+#include <veneer/headless/testing.h>
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include <veneer/framework/win32_api.h>
 #include "tests/support/leak_guard.h"
 #include "tests/support/text_fixture.h"
+#include <veneer/framework/win32_api.h>
 
 namespace {
 
@@ -62,8 +62,9 @@ TEST_F(TextTest, HeightsAndFacesRealiseAsWineRealisesThem) {
     const char* face;
     LONG cell;
     LONG fox;
-  } cases[] = {{-11, "Arial", 12, 99},          {-12, "Tahoma", 14, 109},   {-13, "MS Shell Dlg", 15, 117},
-               {16, "Microsoft Sans Serif", 16, 128}, {12, "No Such Face", 12, 99}, {0, "", 16, 128},
+  } cases[] = {{-11, "Arial", 12, 99},           {-12, "Tahoma", 14, 109},
+               {-13, "MS Shell Dlg", 15, 117},   {16, "Microsoft Sans Serif", 16, 128},
+               {12, "No Such Face", 12, 99},     {0, "", 16, 128},
                {-24, "Times New Roman", 27, 213}};
   for (const Case& c : cases) {
     HFONT font = CreateFontA(c.height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, c.face);

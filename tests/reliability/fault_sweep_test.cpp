@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include <veneer/veneer.h>
+#include "tests/graphics/gdi_fixtures.h"
 #include <veneer/framework/afx.h>
 #include <veneer/headless/testing.h>
-#include "tests/graphics/gdi_fixtures.h"
+#include <veneer/veneer.h>
 
 namespace veneer::test {
 namespace {
@@ -84,10 +84,10 @@ struct World {
     wc.lpszClassName = "VeneerFaultSweep";
     RegisterClassA(&wc);
     HeadlessStartShell(0);
-    main = CreateWindowExA(0, "VeneerFaultSweep", "sweep", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
-                           nullptr, nullptr, nullptr, nullptr);
-    child = CreateWindowExA(0, "VeneerFaultSweep", "child", WS_CHILD | WS_VISIBLE, 5, 5, 50, 20, main, nullptr,
-                            nullptr, nullptr);
+    main = CreateWindowExA(0, "VeneerFaultSweep", "sweep", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr,
+                           nullptr, nullptr, nullptr);
+    child = CreateWindowExA(0, "VeneerFaultSweep", "child", WS_CHILD | WS_VISIBLE, 5, 5, 50, 20, main, nullptr, nullptr,
+                            nullptr);
     main_wnd.m_hWnd = main;
     child_wnd.m_hWnd = child;
     NOTIFYICONDATAA icon{};
@@ -183,8 +183,7 @@ const std::vector<Export>& exports() {
       {"AfxUrlEncode", [](World&) { return text(AfxUrlEncode("a b&")); }, "\"a+b%26\""},
       {"AfxGetFileExtName", [](World&) { return text(AfxGetFileExtName("x\\y.tar.gz")); }, "\"gz\""},
       {"AfxCaclStringLength", [](World& w) { return number(AfxCaclStringLength("A&&B title", &w.font)); }, "0"},
-      {"AfxCaclStringLength(default font)", [](World&) { return number(AfxCaclStringLength("Wide", nullptr)); },
-       "0"},
+      {"AfxCaclStringLength(default font)", [](World&) { return number(AfxCaclStringLength("Wide", nullptr)); }, "0"},
       {"AfxGetFileSize", [](World& w) { return number(AfxGetFileSize(w.file.c_str())); }, "0"},
       {"AfxReadFromFile", [](World& w) { return text(AfxReadFromFile(w.file.c_str())); }, "\"\""},
       {"AfxSaveToFile",
@@ -235,8 +234,8 @@ const std::vector<Export>& exports() {
        },
        nullptr, false},
       {"AfxTrayNotifyWnd", [](World&) { return std::string(AfxTrayNotifyWnd() ? "found" : "null"); }, nullptr},
-      {"AfxTrayNotifyToolbarWnd",
-       [](World&) { return std::string(AfxTrayNotifyToolbarWnd() ? "found" : "null"); }, nullptr},
+      {"AfxTrayNotifyToolbarWnd", [](World&) { return std::string(AfxTrayNotifyToolbarWnd() ? "found" : "null"); },
+       nullptr},
       {"AfxAnimate2Tray",
        [](World& w) {
          AfxAnimate2Tray(w.main);
@@ -350,8 +349,8 @@ TEST_P(FaultSweep, EachCreationFailingInTurnGivesTheFailureResultAndLeavesNothin
   std::size_t swept = 0;
   std::string coverage;
   for (int k = 0; k < kind_count; ++k) {
-    if (clean.made[k]) coverage += std::string(" ") + kind_name(static_cast<ObjectKind>(k)) + " x" +
-                                   std::to_string(clean.made[k]);
+    if (clean.made[k])
+      coverage += std::string(" ") + kind_name(static_cast<ObjectKind>(k)) + " x" + std::to_string(clean.made[k]);
     for (std::size_t n = 1; n <= clean.made[k]; ++n, ++swept) {
       SCOPED_TRACE(std::string(e.name) + ": " + kind_name(static_cast<ObjectKind>(k)) + " creation " +
                    std::to_string(n) + " fails");

@@ -89,7 +89,8 @@ RECT DesktopTest::rect_in_parent(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
   HWND parent = GetParent(window);
-  if (parent && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  if (parent && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
 

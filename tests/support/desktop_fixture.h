@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include <veneer/framework/win32_api.h>
 #include "tests/support/other_process.h"
 #include "tests/support/platform_spy.h"
+#include <veneer/framework/win32_api.h>
 
 namespace veneer::test {
 

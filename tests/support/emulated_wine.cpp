@@ -11,8 +11,8 @@ bool emulated_32bit_wine() {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return false;
   // The host's binfmt_misc entries, seen through Wine's drive for the host's root.
-  for (const char* entry : {"Z:\\proc\\sys\\fs\\binfmt_misc\\veneer-i386",
-                            "Z:\\proc\\sys\\fs\\binfmt_misc\\qemu-i386"}) {
+  for (const char* entry :
+       {"Z:\\proc\\sys\\fs\\binfmt_misc\\veneer-i386", "Z:\\proc\\sys\\fs\\binfmt_misc\\qemu-i386"}) {
     if (GetFileAttributesA(entry) != INVALID_FILE_ATTRIBUTES) return true;
   }
 #endif

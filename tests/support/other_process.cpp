@@ -112,8 +112,8 @@ HWND OtherProcess::show_foreground_window() {
   wc.lpfnWndProc = DefWindowProcA;
   wc.lpszClassName = "VeneerOtherApp";
   RegisterClassA(&wc);
-  HWND w = CreateWindowExA(0, "VeneerOtherApp", "other", WS_POPUP, 40, 40, 600, 500, nullptr, nullptr, nullptr,
-                           nullptr);
+  HWND w =
+      CreateWindowExA(0, "VeneerOtherApp", "other", WS_POPUP, 40, 40, 600, 500, nullptr, nullptr, nullptr, nullptr);
   ShowWindow(w, SW_SHOW);
   SetForegroundWindow(w);
   windows_.push_back(w);

@@ -38,8 +38,8 @@ TrayReport TrayBuilder::build(const TrayRequest& request) {
   register_tray_class("SysPager");
 
   // Shown without activation, as a taskbar is: the foreground stays where it was.
-  taskbar_ = CreateWindowExA(WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, tray_screen_top - 4, 1024, 40,
-                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  taskbar_ = CreateWindowExA(WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, tray_screen_top - 4, 1024, 40, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
   HWND notify = child("TrayNotifyWnd", taskbar_, tray_screen_left, 4, 300, 32);
   HWND pager = nullptr, toolbar = nullptr;
   HWND toolbar_parent = notify;

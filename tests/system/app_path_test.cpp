@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
-#include <veneer/veneer.h>
 #include "tests/support/emulated_wine.h"
 #include "tests/support/scratch_dir.h"
+#include <veneer/veneer.h>
 #ifndef _WIN32
 #include <veneer/headless/testing.h>
 #endif
@@ -54,7 +54,9 @@ class FreshLibrary {
     std::filesystem::copy_file(name, copy_, error);
     if (error) return;
     module_ = LoadLibraryA(copy_.c_str());
-    if (module_) get_app_path_ = reinterpret_cast<GetAppPath>(reinterpret_cast<void (*)()>(GetProcAddress(module_, "_Z13AfxGetAppPathv")));
+    if (module_)
+      get_app_path_ =
+          reinterpret_cast<GetAppPath>(reinterpret_cast<void (*)()>(GetProcAddress(module_, "_Z13AfxGetAppPathv")));
   }
   ~FreshLibrary() {
     if (module_) FreeLibrary(module_);

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include <veneer/veneer.h>
 #include "tests/support/desktop_fixture.h"
+#include <veneer/veneer.h>
 #ifndef _WIN32
 #include <veneer/headless/testing.h>
 #endif

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include <veneer/veneer.h>
 #include "tests/support/clipboard_fixture.h"
+#include <veneer/veneer.h>
 
 namespace {
 

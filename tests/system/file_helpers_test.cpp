@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include <veneer/veneer.h>
-#include <veneer/framework/afx.h>
 #include "tests/support/scratch_dir.h"
+#include <veneer/framework/afx.h>
+#include <veneer/veneer.h>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -39,7 +39,9 @@ TEST(GetFileSize, MissingEmptyOrdinaryAndBusyFiles) {
   write_bytes(dir.file("empty"), "");
   EXPECT_EQ(AfxGetFileSize(cstr(dir.file("empty"))), 0u);
   const std::string f = dir.file("ten");
-  write_bytes(f, std::string("0123\0" "56789", 10));
+  write_bytes(f, std::string("0123\0"
+                             "56789",
+                             10));
   EXPECT_EQ(AfxGetFileSize(cstr(f)), 10u);
 
   // Another open writing the file, even one that shares nothing, does not hide its size.
@@ -138,7 +140,7 @@ TEST(SaveToFile, AnExclusiveOpenOfTheTargetMakesReadAndSaveFailCleanly) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(AfxReadFromFile(cstr(f)).IsEmpty()) << "share " << share;
     AfxSaveToFile(CStringT("new content"), cstr(f));  // no effect and no exception
-    CloseHandle(holder);  // (Win32 would not let the check below read it either)
+    CloseHandle(holder);                              // (Win32 would not let the check below read it either)
     EXPECT_EQ(read_back(f), "old content");
     EXPECT_EQ(dir.entry_count(), 1u);
   }

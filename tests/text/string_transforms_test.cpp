@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <clocale>
 #include <random>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include <veneer/veneer.h>
 
@@ -80,9 +80,7 @@ TEST(UrlEncode, EncodesZeroBytesInsteadOfStoppingAtThem) {
   EXPECT_EQ(str(AfxUrlEncode(bytes({'x', 0, 'y', 0}))), "x%00y%00");
 }
 
-TEST(UrlEncode, OnlyTheSpaceBecomesAPlus) {
-  EXPECT_EQ(str(AfxUrlEncode(" \t\n\v\f\r")), "+%09%0A%0B%0C%0D");
-}
+TEST(UrlEncode, OnlyTheSpaceBecomesAPlus) { EXPECT_EQ(str(AfxUrlEncode(" \t\n\v\f\r")), "+%09%0A%0B%0C%0D"); }
 
 TEST(UrlEncode, IgnoresTheHostsLocale) {
   // Under a Latin-1 locale isalnum() accepts letters such as 0xE4; the encoding must not.

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include <veneer/veneer.h>
-#include <veneer/framework/afx.h>
 #include "tests/support/leak_guard.h"
 #include "tests/support/text_fixture.h"
+#include <veneer/framework/afx.h>
+#include <veneer/veneer.h>
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <climits>
 
-#include <veneer/veneer.h>
 #include "tests/support/desktop_fixture.h"
+#include <veneer/veneer.h>
 #ifndef _WIN32
 #include <veneer/headless/testing.h>
 #endif
@@ -17,7 +17,8 @@ class TrayIconPosition : public DesktopTest {
  protected:
   void SetUp() override {
     DesktopTest::SetUp();
-    if (!process_memory_reads_work()) GTEST_SKIP() << "ReadProcessMemory does not see real memory here (qemu-emulated Wine)";
+    if (!process_memory_reads_work())
+      GTEST_SKIP() << "ReadProcessMemory does not see real memory here (qemu-emulated Wine)";
 #ifdef _WIN32
     LoadLibraryA("shell32.dll");  // a host with a tray icon has the shell's library loaded
 #endif

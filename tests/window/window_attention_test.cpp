@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include <veneer/veneer.h>
 #include "tests/support/desktop_fixture.h"
+#include <veneer/veneer.h>
 
 namespace veneer::test {
 namespace {
@@ -41,7 +41,7 @@ TEST_F(WindowAttention, AnimateToTrayTargetsABoxInThePager) {
   struct Case {
     int width, left, right;
   } cases[] = {{100, L + 25, L + 75}, {81, L + 15, L + 65}, {80, L, L + 50}, {51, L, L + 50},
-               {50, L, L + 50},      {30, L, L + 30},      {0, L, L}};
+               {50, L, L + 50},       {30, L, L + 30},      {0, L, L}};
   for (const Case& c : cases) {
     TrayRequest request;
     request.pager_width = c.width;
@@ -54,7 +54,8 @@ TEST_F(WindowAttention, AnimateToTrayTargetsABoxInThePager) {
     EXPECT_EQ(a.window, w);
     EXPECT_EQ(a.animation, IDANI_CAPTION);
     EXPECT_PRED2(same_rect, a.from, (RECT{10, 20, 310, 220}));
-    EXPECT_PRED2(same_rect, a.to, (RECT{c.left, tray_screen_top + 2, c.right, tray_screen_top + 30})) << "width " << c.width;
+    EXPECT_PRED2(same_rect, a.to, (RECT{c.left, tray_screen_top + 2, c.right, tray_screen_top + 30}))
+        << "width " << c.width;
   }
 }
 
@@ -68,7 +69,8 @@ TEST_F(WindowAttention, AnimateToTrayUsesTheNotificationAreaWithoutPager) {
   spy::Animation a = spy::last_animation();
   ASSERT_EQ(a.count, before + 1);
   // 300 wide: a 50-pixel box centred, 125 pixels in.
-  EXPECT_PRED2(same_rect, a.to, (RECT{tray_screen_left + 125, tray_screen_top, tray_screen_left + 175, tray_screen_top + 32}));
+  EXPECT_PRED2(same_rect, a.to,
+               (RECT{tray_screen_left + 125, tray_screen_top, tray_screen_left + 175, tray_screen_top + 32}));
 }
 
 TEST_F(WindowAttention, AnimateToTrayGuards) {

@@ -4,8 +4,8 @@
 
 #include <climits>
 
-#include <veneer/veneer.h>
 #include "tests/support/desktop_fixture.h"
+#include <veneer/veneer.h>
 #ifndef _WIN32
 #include <veneer/headless/testing.h>
 #endif
@@ -39,7 +39,8 @@ TEST_F(WindowPlacement, CenterDesktopCentresInTheWorkArea) {
   for (const Case& c : cases) {
     set_work_area(c.work);
     AfxCenterDesktop(w, c.width, c.height);
-    EXPECT_PRED2(same_rect, window_rect(w), c.expected) << "work area " << c.work << " size " << c.width << "x" << c.height;
+    EXPECT_PRED2(same_rect, window_rect(w), c.expected)
+        << "work area " << c.work << " size " << c.width << "x" << c.height;
   }
 }
 

@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include <veneer/headless/gdi.h>
 #include "kernel/object_table.h"
+#include <veneer/headless/gdi.h>
 
 namespace veneer::headless::gdi {
 

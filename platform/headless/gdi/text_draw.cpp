@@ -107,7 +107,8 @@ void fill_rect(const Target& t, RECT r, std::uint32_t pixel) {
 // A rendered 1-bit glyph with its top left at (left, top) in surface coordinates.
 template <int Bits>
 void blit_glyph(const Target& t, const FT_Bitmap& bitmap, int left, int top, std::uint32_t pixel) {
-  const int x0 = std::max<int>(left, t.clip.left), x1 = std::min<int>(left + static_cast<int>(bitmap.width), t.clip.right);
+  const int x0 = std::max<int>(left, t.clip.left),
+            x1 = std::min<int>(left + static_cast<int>(bitmap.width), t.clip.right);
   const int y0 = std::max<int>(top, t.clip.top), y1 = std::min<int>(top + static_cast<int>(bitmap.rows), t.clip.bottom);
   for (int y = y0; y < y1; ++y) {
     const unsigned char* bits = bitmap.buffer + static_cast<std::ptrdiff_t>(y - top) * bitmap.pitch;
@@ -134,8 +135,8 @@ void draw_run(const Target& t, const text::RealizedFont& font, const gdi::Device
     if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0) continue;
     const FT_GlyphSlot slot = face->glyph;
     if (slot->bitmap.pixel_mode != FT_PIXEL_MODE_MONO) continue;
-    blit_glyph<Bits>(t, slot->bitmap, sx + positions[i] + slot->bitmap_left, sy + font.metrics.tmAscent - slot->bitmap_top,
-                     fore);
+    blit_glyph<Bits>(t, slot->bitmap, sx + positions[i] + slot->bitmap_left,
+                     sy + font.metrics.tmAscent - slot->bitmap_top, fore);
   }
   const int underline_y = sy + font.metrics.tmAscent + 1;
   if (font.underline) fill_rect<Bits>(t, RECT{sx, underline_y, sx + width, underline_y + 1}, fore);

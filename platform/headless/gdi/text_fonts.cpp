@@ -19,8 +19,8 @@
 #include <map>
 #include <tuple>
 
-#include "kernel/code_page.h"
 #include "gdi/objects.h"
+#include "kernel/code_page.h"
 
 namespace veneer::headless::text {
 namespace {
@@ -99,9 +99,8 @@ int ppem_for(FT_Face face, LONG height) {
   if (height == 0) height = 16;
   if (height < 0) return static_cast<int>(-static_cast<long long>(height));
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-  long long cell = os2 && (os2->usWinAscent + os2->usWinDescent) != 0
-                       ? os2->usWinAscent + os2->usWinDescent
-                       : face->ascender - face->descender;
+  long long cell = os2 && (os2->usWinAscent + os2->usWinDescent) != 0 ? os2->usWinAscent + os2->usWinDescent
+                                                                      : face->ascender - face->descender;
   if (cell <= 0) cell = face->units_per_EM;
   // MulDiv: rounded to the nearest.
   return static_cast<int>((static_cast<long long>(face->units_per_EM) * height * 2 + cell) / (2 * cell));
@@ -148,8 +147,10 @@ void fill_metrics(RealizedFont& font, const LOGFONTA& logfont, int ppem) {
   if (!FT_IS_FIXED_WIDTH(face)) pitch |= TMPF_FIXED_PITCH;
   const int family_class = os2 ? (os2->sFamilyClass >> 8) : 0;
   BYTE family = FF_DONTCARE;
-  if (family_class == 8) family = FF_SWISS;
-  else if (family_class >= 1 && family_class <= 7) family = FF_ROMAN;
+  if (family_class == 8)
+    family = FF_SWISS;
+  else if (family_class >= 1 && family_class <= 7)
+    family = FF_ROMAN;
   if (FT_IS_FIXED_WIDTH(face)) family = FF_MODERN;
   tm.tmPitchAndFamily = static_cast<BYTE>(pitch | family);
   tm.tmCharSet = ANSI_CHARSET;
@@ -174,9 +175,11 @@ std::shared_ptr<RealizedFont> load(const LOGFONTA& logfont) {
   if (logfont.lfWidth != 0) {
     // Stretched so that the average character width becomes the asked width.
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(font->face, FT_SFNT_OS2));
-    const LONG natural = os2 && os2->xAvgCharWidth ? round26(FT_MulFix(os2->xAvgCharWidth, font->face->size->metrics.x_scale)) : 0;
+    const LONG natural =
+        os2 && os2->xAvgCharWidth ? round26(FT_MulFix(os2->xAvgCharWidth, font->face->size->metrics.x_scale)) : 0;
     if (natural > 0) {
-      const long long width26 = static_cast<long long>(ppem) * 64 * std::min(std::abs(logfont.lfWidth), 16384) / natural;
+      const long long width26 =
+          static_cast<long long>(ppem) * 64 * std::min(std::abs(logfont.lfWidth), 16384) / natural;
       FT_Set_Char_Size(font->face, std::max<long long>(width26, 1), static_cast<FT_F26Dot6>(ppem) * 64, 72, 72);
     }
   }
@@ -194,8 +197,8 @@ using Key = std::tuple<std::string, LONG, LONG, bool, bool, bool, bool>;
 Key key_of(const LOGFONTA& logfont) {
   char name[LF_FACESIZE + 1] = {};
   std::copy(logfont.lfFaceName, logfont.lfFaceName + LF_FACESIZE, name);
-  return {lower(name), logfont.lfHeight, logfont.lfWidth, logfont.lfWeight >= 600, logfont.lfItalic != 0,
-          logfont.lfUnderline != 0, logfont.lfStrikeOut != 0};
+  return {lower(name),           logfont.lfHeight,         logfont.lfWidth,         logfont.lfWeight >= 600,
+          logfont.lfItalic != 0, logfont.lfUnderline != 0, logfont.lfStrikeOut != 0};
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Measuring text and reading the selected font.
 #include <cstring>
 
-#include "kernel/object_table.h"
 #include "gdi/text_fonts.h"
+#include "kernel/object_table.h"
 
 using namespace veneer::headless;
 

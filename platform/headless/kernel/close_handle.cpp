@@ -1,5 +1,5 @@
-#include <veneer/headless/kernel_base.h>
 #include "kernel/object_table.h"
+#include <veneer/headless/kernel_base.h>
 
 using namespace veneer::headless;
 

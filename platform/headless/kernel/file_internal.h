@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include <veneer/headless/kernel_file.h>
 #include "kernel/object_table.h"
+#include <veneer/headless/kernel_file.h>
 
 namespace veneer::headless {
 

@@ -113,8 +113,8 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
   std::unique_ptr<ShareSection> source_section, target_section;
   if (source_lock.fd() >= 0) {
     source_section = std::make_unique<ShareSection>(source_lock.fd());
-    DWORD verdict = source_section->entered() ? check_share(source_lock.fd(), share_delete, share_all)
-                                              : ERROR_SHARING_VIOLATION;
+    DWORD verdict =
+        source_section->entered() ? check_share(source_lock.fd(), share_delete, share_all) : ERROR_SHARING_VIOLATION;
     if (verdict != ERROR_SUCCESS) {
       SetLastError(verdict);
       return FALSE;
@@ -129,8 +129,9 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
     }
   }
 
-  int result = (flags & MOVEFILE_REPLACE_EXISTING) ? rename(existing, new_name)
-                                                   : renameat2(AT_FDCWD, existing, AT_FDCWD, new_name, RENAME_NOREPLACE);
+  int result = (flags & MOVEFILE_REPLACE_EXISTING)
+                   ? rename(existing, new_name)
+                   : renameat2(AT_FDCWD, existing, AT_FDCWD, new_name, RENAME_NOREPLACE);
   if (result != 0 && !(flags & MOVEFILE_REPLACE_EXISTING) && (errno == EINVAL || errno == ENOSYS)) {
     // A file system without no-replace renames: the check above has to do.
     result = rename(existing, new_name);

@@ -3,8 +3,8 @@
 #include <new>
 #include <vector>
 
-#include <veneer/headless/kernel_base.h>
 #include "kernel/object_table.h"
+#include <veneer/headless/kernel_base.h>
 
 using namespace veneer::headless;
 

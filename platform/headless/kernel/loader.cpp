@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "kernel/builtin_modules.h"
-#include <veneer/headless/kernel_base.h>
 #include "kernel/object_table.h"
 #include "kernel/program_name.h"
+#include <veneer/headless/kernel_base.h>
 
 using namespace veneer::headless;
 
@@ -40,9 +40,9 @@ std::map<HMODULE, std::vector<void*>>& loaded() {
 }
 
 struct ObjectQuery {
-  const void* address = nullptr;  // find the object holding this address...
+  const void* address = nullptr;    // find the object holding this address...
   const char* base_name = nullptr;  // ...or the object with this file name
-  bool main_program = false;       // ...or the program itself
+  bool main_program = false;        // ...or the program itself
   std::uintptr_t base = 0;
   std::string path;
 };

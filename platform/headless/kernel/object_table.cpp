@@ -143,10 +143,10 @@ bool erase_object(const void* handle, ObjectKind kind) {
 namespace testing {
 
 const char* kind_name(ObjectKind kind) {
-  static const char* const names[] = {"bitmap",        "brush",           "pen",
-                                      "font",          "region",          "device context",
-                                      "window",        "process handle",  "remote allocation",
-                                      "file handle",   "global memory"};
+  static const char* const names[] = {"bitmap",      "brush",          "pen",
+                                      "font",        "region",         "device context",
+                                      "window",      "process handle", "remote allocation",
+                                      "file handle", "global memory"};
   int k = static_cast<int>(kind);
   return k >= 0 && k < kind_count ? names[k] : "?";
 }

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include <veneer/headless/kernel_base.h>
 #include "kernel/object_table.h"
 #include "kernel/process_state.h"
+#include <veneer/headless/kernel_base.h>
 #include <veneer/headless/testing.h>
 
 namespace veneer::headless {

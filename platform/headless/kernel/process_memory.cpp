@@ -11,9 +11,9 @@
 #include <map>
 #include <vector>
 
-#include <veneer/headless/kernel_base.h>
 #include "kernel/object_table.h"
 #include "kernel/process_state.h"
+#include <veneer/headless/kernel_base.h>
 
 namespace veneer::headless {
 namespace {
@@ -66,7 +66,9 @@ bool valid_protect(DWORD p) {
   }
 }
 
-bool readable(DWORD p) { return p == PAGE_READONLY || p == PAGE_READWRITE || p == PAGE_EXECUTE_READ || p == PAGE_EXECUTE_READWRITE; }
+bool readable(DWORD p) {
+  return p == PAGE_READONLY || p == PAGE_READWRITE || p == PAGE_EXECUTE_READ || p == PAGE_EXECUTE_READWRITE;
+}
 bool writable(DWORD p) { return p == PAGE_READWRITE || p == PAGE_EXECUTE_READWRITE; }
 
 int host_protection(DWORD p) {

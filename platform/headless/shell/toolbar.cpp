@@ -7,8 +7,8 @@
 #include <map>
 #include <vector>
 
-#include <veneer/headless/commctrl.h>
 #include "user/desktop_state.h"
+#include <veneer/headless/commctrl.h>
 #include <veneer/headless/kernel_base.h>
 
 namespace veneer::headless {

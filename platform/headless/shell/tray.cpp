@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include <veneer/headless/commctrl.h>
 #include "user/desktop_state.h"
+#include <veneer/headless/commctrl.h>
 #include <veneer/headless/kernel_base.h>
 #include <veneer/headless/shell.h>
 
@@ -123,9 +123,9 @@ BOOL WINAPI HeadlessStartShell(DWORD flags) {
   if (!s.records) return FALSE;
   s.used.assign(records_bytes / sizeof(IconRecord), false);
   // Shown without activation: the taskbar does not take the foreground from programs.
-  s.taskbar = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP | WS_CLIPCHILDREN, 0,
-                              screen_height - taskbar_height, screen_width, taskbar_height, nullptr, nullptr, nullptr,
-                              nullptr);
+  s.taskbar =
+      CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP | WS_CLIPCHILDREN, 0,
+                      screen_height - taskbar_height, screen_width, taskbar_height, nullptr, nullptr, nullptr, nullptr);
   s.notify = CreateWindowExA(0, "TrayNotifyWnd", "", WS_CHILD | WS_VISIBLE, screen_width - notify_width - 2, 2,
                              notify_width, taskbar_height - 4, s.taskbar, nullptr, nullptr, nullptr);
   HWND toolbar_parent = s.notify;
@@ -135,10 +135,10 @@ BOOL WINAPI HeadlessStartShell(DWORD flags) {
                               s.notify, nullptr, nullptr, nullptr);
     toolbar_parent = s.pager;
   }
-  s.toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "Notification Area",
-                              WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | TBSTYLE_FLAT |
-                                  TBSTYLE_WRAPABLE,
-                              0, 0, notify_width - 4, taskbar_height - 6, toolbar_parent, nullptr, nullptr, nullptr);
+  s.toolbar = CreateWindowExA(
+      0, TOOLBARCLASSNAMEA, "Notification Area",
+      WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | TBSTYLE_FLAT | TBSTYLE_WRAPABLE, 0, 0,
+      notify_width - 4, taskbar_height - 6, toolbar_parent, nullptr, nullptr, nullptr);
   if (!s.taskbar || !s.notify || !s.toolbar || (!(flags & HEADLESS_SHELL_NO_PAGER) && !s.pager)) {
     if (s.taskbar) DestroyWindow(s.taskbar);
     VirtualFree(s.records, 0, MEM_RELEASE);

@@ -1,5 +1,3 @@
-#include <veneer/headless/clipboard.h>
-
 #include <cstring>
 #include <map>
 #include <string>
@@ -7,8 +5,9 @@
 
 #include "kernel/builtin_modules.h"
 #include "kernel/code_page.h"
-#include <veneer/headless/gdi.h>
 #include "kernel/object_table.h"
+#include <veneer/headless/clipboard.h>
+#include <veneer/headless/gdi.h>
 
 using namespace veneer::headless;
 

@@ -167,8 +167,8 @@ using namespace veneer::headless;
 
 extern "C" {
 
-HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   std::lock_guard lock(platform_lock());
   DesktopState& d = desktop();
   Identity me = current_identity();
@@ -401,7 +401,8 @@ int WINAPI GetWindowTextA(HWND window, LPSTR text, int size) {
   Window* w = checked_window(window);
   if (!w || !text || size <= 0) return 0;
   if (w->process_id == current_identity().process_id)
-    return static_cast<int>(send_message(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(text)));
+    return static_cast<int>(
+        send_message(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(text)));
   // Another process's window: its text is read without a message, as Win32 does.
   std::size_t n = std::min<std::size_t>(w->title.size(), static_cast<std::size_t>(size) - 1);
   std::memcpy(text, w->title.data(), n);

@@ -31,7 +31,8 @@ int frame_width(DWORD style, DWORD ex_style) {
 RECT style_insets(DWORD style, DWORD ex_style) {
   int f = frame_width(style, ex_style);
   RECT r{f, f, f, f};
-  if ((style & WS_CAPTION) == WS_CAPTION) r.top += (ex_style & WS_EX_TOOLWINDOW) ? small_caption_height : caption_height;
+  if ((style & WS_CAPTION) == WS_CAPTION)
+    r.top += (ex_style & WS_EX_TOOLWINDOW) ? small_caption_height : caption_height;
   if (ex_style & WS_EX_CLIENTEDGE) {
     r.left += 2;
     r.top += 2;

@@ -93,9 +93,7 @@ void link_window(Window& w, HWND insert_after) {
   auto& list = parent->children;
   list.erase(std::remove(list.begin(), list.end(), w.self), list.end());
   const bool banded = is_top_level(w);
-  auto first_normal = [&] {
-    return std::find_if(list.begin(), list.end(), [](HWND h) { return !topmost(h); });
-  };
+  auto first_normal = [&] { return std::find_if(list.begin(), list.end(), [](HWND h) { return !topmost(h); }); };
   if (insert_after == HWND_TOPMOST) {
     if (banded) w.ex_style |= WS_EX_TOPMOST;
     list.insert(list.begin(), w.self);
