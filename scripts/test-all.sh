@@ -6,6 +6,7 @@
 #   win32   - Windows 32-bit (mingw-w64), tests under Wine
 #   picture - the demo's window drawn natively and under Wine, compared pixel for pixel
 #   fuzz    - the libFuzzer targets, each run for a bounded time
+#   format  - every tracked C++ file formatted as .clang-format says
 # Exits non-zero when any build or any test fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -57,6 +58,9 @@ if build fuzz; then
 else
   record "fuzz build" 1
 fi
+
+bash scripts/check-format.sh
+record "format" $?
 
 echo
 printf '%s\n' "${summary[@]}"
