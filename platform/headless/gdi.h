@@ -285,8 +285,9 @@ HEADLESS_API HFONT WINAPI CreateFontA(int height, int width, int escapement, int
 // ---- Device contexts
 HEADLESS_API HDC WINAPI CreateCompatibleDC(HDC dc);
 HEADLESS_API BOOL WINAPI DeleteDC(HDC dc);
-// The screen only here: a null window gives a context for the whole screen; windows are
-// served by the window manager, which installs itself behind these two (gdi_objects.h).
+// The screen only: a null window gives a context for the whole screen. Windows have a place
+// but no pixels on this platform, so GetDC of a window returns NULL and ReleaseDC of anything
+// but a screen context returns 0.
 HEADLESS_API HDC WINAPI GetDC(HWND window);
 HEADLESS_API int WINAPI ReleaseDC(HWND window, HDC dc);
 HEADLESS_API int WINAPI GetDeviceCaps(HDC dc, int index);
