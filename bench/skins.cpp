@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tests/support/dib_section.h"
+
 namespace veneer::bench {
 
 namespace {
@@ -67,18 +69,11 @@ Pixels rounded_skin(int width, int height, int radius, int border) {
 }
 
 HBITMAP make_dib(const Pixels& pixels, int bits_per_pixel, void** section_bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = pixels.width;
-  info.bmiHeader.biHeight = -pixels.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = static_cast<WORD>(bits_per_pixel);
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap || !bits) return bitmap;
+  HBITMAP bitmap = veneer::test::make_dib_section(pixels.width, pixels.height, bits_per_pixel, &bits);
+  if (!bitmap) return bitmap;
   auto* out = static_cast<unsigned char*>(bits);
-  const std::size_t stride = ((static_cast<std::size_t>(pixels.width) * bits_per_pixel + 31) / 32) * 4;
+  const std::size_t stride = veneer::test::dib_stride(pixels.width, bits_per_pixel);
   for (int y = 0; y < pixels.height; ++y) {
     unsigned char* row = out + stride * static_cast<std::size_t>(y);
     if (bits_per_pixel == 32) {
@@ -114,16 +109,10 @@ Pixels read_pixels(HBITMAP bitmap) {
   if (!::GetObjectA(bitmap, sizeof description, &description)) return {};
   Pixels p{description.bmWidth, description.bmHeight,
            std::vector<std::uint32_t>(static_cast<std::size_t>(description.bmWidth) * description.bmHeight)};
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = p.width;
-  info.bmiHeader.biHeight = -p.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  veneer::test::DibInfo info = veneer::test::dib_info(p.width, p.height, 32);
   CDC screen;
   screen.Attach(::CreateCompatibleDC(nullptr));
-  if (::GetDIBits(screen.m_hDC, bitmap, 0, static_cast<UINT>(p.height), p.data.data(), &info, DIB_RGB_COLORS) !=
+  if (::GetDIBits(screen.m_hDC, bitmap, 0, static_cast<UINT>(p.height), p.data.data(), info.info(), DIB_RGB_COLORS) !=
       p.height)
     return {};
   for (auto& v : p.data) v &= 0xFFFFFF;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <veneer/framework/afx_gdi.h>
 #include <veneer/veneer.h>
 
 namespace {
@@ -16,5 +17,10 @@ int main() {
   check(std::strcmp(AfxEncryptString(AfxEncryptString("round trip")), "round trip") == 0, "AfxEncryptString");
   check(std::strcmp(AfxUrlEncode("a b&c"), "a+b%26c") == 0, "AfxUrlEncode");
   check(std::strcmp(AfxGetFileExtName("photo.JPG"), "JPG") == 0, "AfxGetFileExtName");
+  // The framework's graphics classes, as a program drawing a skin uses them.
+  CBitmap bitmap;
+  check(bitmap.CreateBitmap(4, 3, 1, 32, nullptr) && bitmap.GetSafeHandle() != nullptr, "CBitmap");
+  CRgn region;
+  check(AfxCreateSkinRegion(&bitmap, &region) && region.GetSafeHandle() != nullptr, "AfxCreateSkinRegion");
   return failures == 0 ? 0 : 1;
 }

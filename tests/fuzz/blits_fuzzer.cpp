@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/support/dib_section.h"
 #include <veneer/framework/win32_api.h>
 #include <veneer/headless/testing.h>
 
@@ -48,19 +49,9 @@ struct Surface {
     switch (kind % 4) {
       case 0:
       case 1: {
-        struct {
-          BITMAPINFOHEADER header;
-          RGBQUAD colours[2];
-        } info{};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = w;
-        info.header.biHeight = kind % 4 == 1 ? h : -h;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = static_cast<WORD>(bpp);
-        info.colours[1] = RGBQUAD{255, 255, 255, 0};
         void* bits = nullptr;
-        bitmap =
-            CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap = veneer::test::make_dib_section(
+            w, h, bpp, &bits, kind % 4 == 1 ? veneer::test::RowOrder::BottomUp : veneer::test::RowOrder::TopDown);
         break;
       }
       case 2:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/support/dib_section.h"
 #include <veneer/framework/afx.h>
 #include <veneer/veneer.h>
 
@@ -35,21 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool bottom_up = layout & 1;
   const bool device_bitmap = layout & 2;  // a device-dependent bitmap instead of a DIB section
 
-  // Room for a monochrome DIB's two colours: black and white, so that a 1-bit bitmap reads
-  // the same through every path.
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[2];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = width;
-  info.header.biHeight = bottom_up ? height : -height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = static_cast<WORD>(depth);
-  info.colours[1] = RGBQUAD{255, 255, 255, 0};
+  // Monochrome DIBs get the colours black and white, so that a 1-bit bitmap reads the same
+  // through every path.
+  const auto order = bottom_up ? veneer::test::RowOrder::BottomUp : veneer::test::RowOrder::TopDown;
 
   // The pixels, as a DIB row of the depth (padded to 4 bytes) from the top row down.
-  const std::size_t row = (static_cast<std::size_t>(width) * depth + 31) / 32 * 4;
+  const std::size_t row = veneer::test::dib_stride(width, depth);
   std::vector<std::uint8_t> pixels(row * static_cast<std::size_t>(height));
   // Pixels from a palette of the key, near-keys and anything; the fourth byte random.
   static const std::uint32_t palette[] = {0x00FF00FF, 0xFFFF00FF, 0x00FE00FF, 0x00FF01FF, 0x00FF00FE, 0};
@@ -73,10 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Without a width or a height the platform hands out its shared 1x1 bitmap: not to be
     // written.
     if (handle && width > 0 && height > 0) {
-      const BITMAPINFO* as_info = reinterpret_cast<const BITMAPINFO*>(&info);
       HDC screen = GetDC(nullptr);
-      BITMAPINFO top_down = *as_info;
-      top_down.bmiHeader.biHeight = -height;
+      const veneer::test::DibInfo top_down = veneer::test::dib_info(width, height, depth);
       // A monochrome device bitmap takes its rows as they are (its rows are padded to 2 bytes).
       if (depth == 1) {
         std::vector<std::uint8_t> ddb((static_cast<std::size_t>(width) + 15) / 16 * 2 *
@@ -87,14 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       pixels.data() + row * static_cast<std::size_t>(y), ddb_row);
         SetBitmapBits(handle, static_cast<DWORD>(ddb.size()), ddb.data());
       } else {
-        SetDIBits(screen, handle, 0, static_cast<UINT>(height), pixels.data(), &top_down, DIB_RGB_COLORS);
+        SetDIBits(screen, handle, 0, static_cast<UINT>(height), pixels.data(), top_down.info(), DIB_RGB_COLORS);
       }
       ReleaseDC(nullptr, screen);
     }
   } else {
     void* bits = nullptr;
-    handle = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (handle && bits) {
+    handle = veneer::test::make_dib_section(width, height, depth, &bits, order);
+    if (handle) {
       auto* p = static_cast<std::uint8_t*>(bits);
       for (int y = 0; y < height; ++y) {
         const int stored = bottom_up ? height - 1 - y : y;

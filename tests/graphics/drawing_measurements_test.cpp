@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "tests/graphics/gdi_fixtures.h"
+#include "tests/support/drawing_fixtures.h"
 #include <veneer/veneer.h>
 
 namespace veneer::test {
@@ -28,13 +28,13 @@ TEST(DrawingMeasurements, DISABLED_TransparentBlockOfALargeSkin) {
   // of the whole skin (as the function did before).
   CBitmap skin;
   make_dib32(skin, 1024, 1024, [](int x, int y) { return (x * y) % 7 == 0 ? kKey : RGB(x & 255, y & 255, 3); });
-  Canvas block_copy(64, 64), whole_copy(64, 64);
+  Canvas block_copy(64, 64, kBackground), whole_copy(64, 64, kBackground);
   const HBITMAP handle = static_cast<HBITMAP>(skin.m_hObject);
-  const double ours =
-      fastest_ms(20, [&] { AfxDrawTransBitmap(&block_copy.dc(), &skin, CPoint(500, 300), CRect(0, 0, 64, 64), kKey); });
+  const double ours = fastest_ms(
+      20, [&] { AfxDrawTransBitmap(&block_copy.cdc(), &skin, CPoint(500, 300), CRect(0, 0, 64, 64), kKey); });
   const double theirs = fastest_ms(
-      20, [&] { whole_copy_trans(whole_copy.dc().m_hDC, handle, CPoint(500, 300), CRect(0, 0, 64, 64), kKey); });
-  EXPECT_EQ(block_copy.pixels(), whole_copy.pixels());
+      20, [&] { whole_copy_trans(whole_copy.cdc().m_hDC, handle, CPoint(500, 300), CRect(0, 0, 64, 64), kKey); });
+  EXPECT_EQ(block_copy.colors(), whole_copy.colors());
   std::printf("transparent 64x64 of 1024x1024: block copy %.3f ms, whole copy %.3f ms\n", ours, theirs);
 }
 

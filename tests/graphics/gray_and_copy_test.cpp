@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "tests/graphics/gdi_fixtures.h"
+#include "tests/support/drawing_fixtures.h"
 #include "tests/support/leak_guard.h"
 #include <veneer/veneer.h>
 

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "tests/graphics/gdi_fixtures.h"
+#include "tests/support/dib_section.h"
+#include "tests/support/drawing_fixtures.h"
 #include "tests/support/leak_guard.h"
 #include <veneer/veneer.h>
 
@@ -89,16 +90,10 @@ TEST_F(SkinRegion, BottomUpSectionsAndTheUnusedByteGiveThePerPixelRegion) {
     const bool bottom_up = round % 2 == 0;
     SCOPED_TRACE(::testing::Message() << width << "x" << height << ", " << density << "% key, "
                                       << (bottom_up ? "bottom-up" : "top-down"));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = bottom_up ? height : -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     CBitmap bitmap;
-    ASSERT_TRUE(bitmap.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)));
+    ASSERT_TRUE(
+        bitmap.Attach(make_dib_section(width, height, 32, &bits, bottom_up ? RowOrder::BottomUp : RowOrder::TopDown)));
     auto colour = holes(density, ++seed);
     auto* p = static_cast<std::uint32_t*>(bits);
     for (int y = 0; y < height; ++y)
@@ -223,14 +218,8 @@ TEST_F(SkinRegion, BitmapsOfEveryDepthStaleHandlesAndRegionObjectsWithoutARegion
   make_ddb(mono, 13, 3, 1, std::vector<BYTE>(6, 0x5A));
   std::vector<CBitmap*> bitmaps = {&mono};
   if (platform_has_depth(24)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 7;
-    info.bmiHeader.biHeight = 5;  // bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
-    ASSERT_TRUE(deep24.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)));
+    ASSERT_TRUE(deep24.Attach(make_dib_section(7, 5, 24, &bits, RowOrder::BottomUp)));
     auto* p = static_cast<BYTE*>(bits);
     for (int i = 0; i < 5 * 24; i += 3) {  // rows of 21 bytes and 3 of padding; every fourth pixel the key
       const bool key = (i / 3) % 4 == 0;

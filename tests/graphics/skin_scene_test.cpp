@@ -19,7 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/graphics/gdi_fixtures.h"
+#include "tests/support/drawing_fixtures.h"
 #include <veneer/veneer.h>
 
 namespace veneer::test {
@@ -56,7 +56,7 @@ COLORREF overlay_pixel(int x, int y) {
 }
 
 void draw_scene(Canvas& canvas) {
-  CDC& dc = canvas.dc();
+  CDC& dc = canvas.cdc();
   CBitmap skin, overlay;
   make_dib32(skin, 64, 48, skin_pixel);
   make_dib32(overlay, 16, 16, overlay_pixel);
@@ -114,7 +114,7 @@ void draw_scene(Canvas& canvas) {
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 64; ++x)
       if (PtInRegion(static_cast<HRGN>(region.m_hObject), x, y) && canvas.contains(96 + x, 70 + y))
-        canvas.set(96 + x, 70 + y, canvas.at(96 + x, 70 + y) ^ 0xFFFFFF);
+        canvas.set_color(96 + x, 70 + y, canvas.color(96 + x, 70 + y) ^ 0xFFFFFF);
 }
 
 std::uint64_t row_hash(const std::vector<COLORREF>& pixels, int y) {
@@ -138,16 +138,16 @@ void write_ppm(const char* path, const std::vector<COLORREF>& pixels) {
 }
 
 TEST_F(SkinScene, MatchesTheSceneDrawnOnWin32) {
-  Canvas canvas(kWidth, kHeight, RGB(0, 0, 0));
-  const DcState before = dc_state(canvas.dc().m_hDC);
+  Canvas canvas(kWidth, kHeight, Fill{RGB(0, 0, 0)});
+  const DcState before = dc_state(canvas.cdc().m_hDC);
   draw_scene(canvas);
-  DcState after = dc_state(canvas.dc().m_hDC);
+  DcState after = dc_state(canvas.cdc().m_hDC);
   EXPECT_EQ(after.position.x, 100);
   EXPECT_EQ(after.position.y, 93);
   after.position = before.position;
   EXPECT_EQ(after, before) << after.describe();
 
-  const std::vector<COLORREF> pixels = canvas.pixels();
+  const std::vector<COLORREF> pixels = canvas.colors();
   if (const char* path = std::getenv("VENEER_SCENE_PPM")) write_ppm(path, pixels);
   if (std::getenv("VENEER_PRINT_SCENE")) {
     std::printf("// Row hashes of the skin scene, recorded under Wine.\n");

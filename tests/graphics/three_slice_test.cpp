@@ -10,14 +10,14 @@
 #include <climits>
 #include <optional>
 
-#include "tests/graphics/gdi_fixtures.h"
+#include "tests/support/drawing_fixtures.h"
 #include "tests/support/leak_guard.h"
 #include <veneer/veneer.h>
 
 namespace veneer::test {
 namespace {
 
-constexpr COLORREF kFill = RGB(250, 250, 10);
+constexpr Fill kFill{RGB(250, 250, 10)};
 
 COLORREF coded(int x, int y) { return RGB(x, y, 0x40); }
 
@@ -40,18 +40,18 @@ class ThreeSlice : public ::testing::Test {
 
   void draw(Canvas& canvas, const Strip& s) {
     if (s.horizontal)
-      AfxDrawHoriRectEx(&canvas.dc(), &skin_, s.source, s.sw, s.sh, s.dest, s.c1, s.c2);
+      AfxDrawHoriRectEx(&canvas.cdc(), &skin_, s.source, s.sw, s.sh, s.dest, s.c1, s.c2);
     else
-      AfxDrawVertRectEx(&canvas.dc(), &skin_, s.source, s.sw, s.sh, s.dest, s.c1, s.c2);
+      AfxDrawVertRectEx(&canvas.cdc(), &skin_, s.source, s.sw, s.sh, s.dest, s.c1, s.c2);
   }
 
   // Draws the strip and checks every pixel of the canvas (see the file comment).
   void check(const Strip& s, int stretch_mode = 0) {
     Canvas canvas(64, 64, kFill);
-    if (stretch_mode) SetStretchBltMode(canvas.dc().m_hDC, stretch_mode);
-    const DcState before = dc_state(canvas.dc().m_hDC);
+    if (stretch_mode) SetStretchBltMode(canvas.cdc().m_hDC, stretch_mode);
+    const DcState before = dc_state(canvas.cdc().m_hDC);
     draw(canvas, s);
-    EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+    EXPECT_EQ(dc_state(canvas.cdc().m_hDC), before);
 
     // Along the strip (a) and across it (b), in the target and in the skin.
     auto along = [&](int x, int y) { return s.horizontal ? x : y; };
@@ -67,11 +67,11 @@ class ThreeSlice : public ::testing::Test {
     std::vector<std::optional<int>> column_map(64), row_map(64);
     for (int y = 0; y < 64; ++y)
       for (int x = 0; x < 64; ++x) {
-        const COLORREF got = canvas.at(x, y);
+        const COLORREF got = canvas.color(x, y);
         const int a = along(x, y), b = across(x, y);
         SCOPED_TRACE(::testing::Message() << "at (" << x << "," << y << ")");
         if (a < d0 || a >= d1 || b < e0 || b >= e1) {
-          ASSERT_EQ(got, kFill);
+          ASSERT_EQ(got, kFill.color);
         } else if (a < m0) {  // first cap: unscaled, as thick as the destination
           ASSERT_EQ(got, s.horizontal ? coded(s0 + a - d0, t0 + b - e0) : coded(t0 + b - e0, s0 + a - d0));
         } else if (a >= m1) {  // second cap, from the far end of the strip
@@ -154,19 +154,19 @@ TEST_F(ThreeSlice, CapsOverlapInADestinationShorterThanBoth) {
     const CRect dest = horizontal ? CRect(10, 10, 17, 16) : CRect(10, 10, 16, 17);
     const CPoint source(3, 3);
     if (horizontal)
-      AfxDrawHoriRectEx(&canvas.dc(), &skin_, source, 20, 6, dest, 4, 5);
+      AfxDrawHoriRectEx(&canvas.cdc(), &skin_, source, 20, 6, dest, 4, 5);
     else
-      AfxDrawVertRectEx(&canvas.dc(), &skin_, source, 6, 20, dest, 4, 5);
+      AfxDrawVertRectEx(&canvas.cdc(), &skin_, source, 6, 20, dest, 4, 5);
     for (int y = 0; y < 64; ++y)
       for (int x = 0; x < 64; ++x) {
         const bool inside = x >= dest.left && x < dest.right && y >= dest.top && y < dest.bottom;
         const int a = horizontal ? x - dest.left : y - dest.top, b = horizontal ? y - dest.top : x - dest.left;
-        COLORREF want = kFill;
+        COLORREF want = kFill.color;
         if (inside) {
           const int sa = a < 2 ? a : 20 - 5 + (a - 2);  // first cap, then the second from its start
           want = horizontal ? coded(source.x + sa, source.y + b) : coded(source.x + b, source.y + sa);
         }
-        ASSERT_EQ(canvas.at(x, y), want) << "at (" << x << "," << y << ")";
+        ASSERT_EQ(canvas.color(x, y), want) << "at (" << x << "," << y << ")";
       }
   }
 }
@@ -178,15 +178,15 @@ TEST_F(ThreeSlice, CapsLongerThanTheDestinationAreDrawnUnclipped) {
   // mirrored about its origin column dest.left + 5, which the platform includes, and covers
   // the columns from 19 to 25 (Wine).
   Canvas canvas(64, 64, kFill);
-  SetStretchBltMode(canvas.dc().m_hDC, COLORONCOLOR);  // the middle shrinks 20 columns to 7
+  SetStretchBltMode(canvas.cdc().m_hDC, COLORONCOLOR);  // the middle shrinks 20 columns to 7
   const CRect dest(20, 10, 23, 14);
-  AfxDrawHoriRectEx(&canvas.dc(), &skin_, CPoint(4, 4), 30, 4, dest, 5, 5);
+  AfxDrawHoriRectEx(&canvas.cdc(), &skin_, CPoint(4, 4), 30, 4, dest, 5, 5);
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x) {
       SCOPED_TRACE(::testing::Message() << "at (" << x << "," << y << ")");
-      const COLORREF got = canvas.at(x, y);
+      const COLORREF got = canvas.color(x, y);
       if (y < 10 || y >= 14 || x < 18 || x > 25) {
-        ASSERT_EQ(got, kFill);
+        ASSERT_EQ(got, kFill.color);
       } else if (x < 23) {
         ASSERT_EQ(got, coded(4 + 25 + x - 18, 4 + y - 10));  // the second cap
       } else {
@@ -201,32 +201,32 @@ TEST_F(ThreeSlice, CapsLongerThanTheDestinationAreDrawnUnclipped) {
 TEST_F(ThreeSlice, PlainFormsDrawWhatTheExtendedFormsDrawWithCapsZero) {
   for (int length : {1, 2, 9, 14}) {
     Canvas ex(64, 64, kFill), plain(64, 64, kFill);
-    AfxDrawHoriRectEx(&ex.dc(), &skin_, CPoint(2, 3), length, 5, CRect(1, 2, 50, 9), 0, 0);
-    AfxDrawRect(&plain.dc(), &skin_, CPoint(2, 3), length, 5, CRect(1, 2, 50, 9));
-    EXPECT_EQ(ex.pixels(), plain.pixels()) << length;
-    AfxDrawVertRectEx(&ex.dc(), &skin_, CPoint(3, 2), 5, length, CRect(2, 1, 9, 50), 0, 0);
-    AfxDrawVertRect(&plain.dc(), &skin_, CPoint(3, 2), 5, length, CRect(2, 1, 9, 50));
-    EXPECT_EQ(ex.pixels(), plain.pixels()) << length;
+    AfxDrawHoriRectEx(&ex.cdc(), &skin_, CPoint(2, 3), length, 5, CRect(1, 2, 50, 9), 0, 0);
+    AfxDrawRect(&plain.cdc(), &skin_, CPoint(2, 3), length, 5, CRect(1, 2, 50, 9));
+    EXPECT_EQ(ex.colors(), plain.colors()) << length;
+    AfxDrawVertRectEx(&ex.cdc(), &skin_, CPoint(3, 2), 5, length, CRect(2, 1, 9, 50), 0, 0);
+    AfxDrawVertRect(&plain.cdc(), &skin_, CPoint(3, 2), 5, length, CRect(2, 1, 9, 50));
+    EXPECT_EQ(ex.colors(), plain.colors()) << length;
   }
 }
 
 TEST_F(ThreeSlice, NoBitmapNoEffect) {
   CBitmap empty;
   Canvas canvas(16, 16, kFill);
-  const auto pixels = canvas.pixels();
-  const DcState before = dc_state(canvas.dc().m_hDC);
+  const auto pixels = canvas.colors();
+  const DcState before = dc_state(canvas.cdc().m_hDC);
 #ifndef _WIN32
   headless::testing::reset_creation_counts();
 #endif
-  AfxDrawHoriRectEx(&canvas.dc(), nullptr, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
-  AfxDrawVertRectEx(&canvas.dc(), &empty, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16), 2, 2);
-  AfxDrawRect(&canvas.dc(), &empty, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8));
-  AfxDrawVertRect(&canvas.dc(), nullptr, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16));
+  AfxDrawHoriRectEx(&canvas.cdc(), nullptr, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
+  AfxDrawVertRectEx(&canvas.cdc(), &empty, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16), 2, 2);
+  AfxDrawRect(&canvas.cdc(), &empty, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8));
+  AfxDrawVertRect(&canvas.cdc(), nullptr, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16));
 #ifndef _WIN32
   EXPECT_EQ(headless::testing::creations(headless::testing::ObjectKind::DeviceContext), 0u);
 #endif
-  EXPECT_EQ(canvas.pixels(), pixels);
-  EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+  EXPECT_EQ(canvas.colors(), pixels);
+  EXPECT_EQ(dc_state(canvas.cdc().m_hDC), before);
 }
 
 TEST_F(ThreeSlice, BadTargetsBitmapsAndSizesDrawNothingOutOfPlace) {
@@ -240,14 +240,14 @@ TEST_F(ThreeSlice, BadTargetsBitmapsAndSizesDrawNothingOutOfPlace) {
       AfxDrawVertRect(target, &skin_, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16));
     }
     Canvas canvas(16, 16, kFill);
-    const auto pixels = canvas.pixels();
-    const DcState before = dc_state(canvas.dc().m_hDC);
+    const auto pixels = canvas.colors();
+    const DcState before = dc_state(canvas.cdc().m_hDC);
     // A bitmap object whose handle was destroyed behind its back.
     CBitmap stale;
     make_dib32(stale, 8, 8, coded);
     DeleteObject(stale.m_hObject);
-    AfxDrawHoriRectEx(&canvas.dc(), &stale, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
-    AfxDrawVertRect(&canvas.dc(), &stale, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16));
+    AfxDrawHoriRectEx(&canvas.cdc(), &stale, CPoint(0, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
+    AfxDrawVertRect(&canvas.cdc(), &stale, CPoint(0, 0), 8, 8, CRect(0, 0, 8, 16));
     stale.Detach();
     // Strips wholly off the canvas, whatever their sizes and caps (negative, huge, wrapping).
     const int big = INT_MAX, small = INT_MIN;
@@ -255,31 +255,31 @@ TEST_F(ThreeSlice, BadTargetsBitmapsAndSizesDrawNothingOutOfPlace) {
                        CRect(-100, -100, -20, -20), CRect(20, 20, 60, 60)})
       for (int size : {-8, 0, 8, big, small})
         for (int cap : {-3, 0, 3, big, small}) {
-          AfxDrawHoriRectEx(&canvas.dc(), &skin_, CPoint(0, 0), size, 8, dest, cap, 2);
-          AfxDrawVertRectEx(&canvas.dc(), &skin_, CPoint(0, 0), 8, size, dest, 2, cap);
-          AfxDrawRect(&canvas.dc(), &skin_, CPoint(cap, 0), size, size, dest);
-          AfxDrawVertRect(&canvas.dc(), &skin_, CPoint(0, cap), size, size, dest);
+          AfxDrawHoriRectEx(&canvas.cdc(), &skin_, CPoint(0, 0), size, 8, dest, cap, 2);
+          AfxDrawVertRectEx(&canvas.cdc(), &skin_, CPoint(0, 0), 8, size, dest, 2, cap);
+          AfxDrawRect(&canvas.cdc(), &skin_, CPoint(cap, 0), size, size, dest);
+          AfxDrawVertRect(&canvas.cdc(), &skin_, CPoint(0, cap), size, size, dest);
         }
     // Blocks of the bitmap wholly outside it draw nothing either.
-    AfxDrawRect(&canvas.dc(), &skin_, CPoint(big, big), 8, 8, CRect(0, 0, 16, 8));
-    AfxDrawVertRect(&canvas.dc(), &skin_, CPoint(small, small), 8, 8, CRect(0, 0, 8, 16));
-    AfxDrawHoriRectEx(&canvas.dc(), &skin_, CPoint(-100, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
-    EXPECT_EQ(canvas.pixels(), pixels);
-    EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+    AfxDrawRect(&canvas.cdc(), &skin_, CPoint(big, big), 8, 8, CRect(0, 0, 16, 8));
+    AfxDrawVertRect(&canvas.cdc(), &skin_, CPoint(small, small), 8, 8, CRect(0, 0, 8, 16));
+    AfxDrawHoriRectEx(&canvas.cdc(), &skin_, CPoint(-100, 0), 8, 8, CRect(0, 0, 16, 8), 2, 2);
+    EXPECT_EQ(canvas.colors(), pixels);
+    EXPECT_EQ(dc_state(canvas.cdc().m_hDC), before);
   }
   EXPECT_NO_LEAKS(guard);
 }
 
 TEST_F(ThreeSlice, TheTargetsSelectionsSurviveTheCall) {
   Canvas canvas(32, 32, kFill);
-  HDC dc = canvas.dc().m_hDC;
+  HDC dc = canvas.cdc().m_hDC;
   HPEN pen = CreatePen(PS_DASH, 1, RGB(1, 2, 3));
   HBRUSH brush = CreateSolidBrush(RGB(4, 5, 6));
   HGDIOBJ old_pen = SelectObject(dc, pen), old_brush = SelectObject(dc, brush);
   SetStretchBltMode(dc, COLORONCOLOR);
   const DcState before = dc_state(dc);
-  AfxDrawHoriRectEx(&canvas.dc(), &skin_, CPoint(0, 0), 12, 6, CRect(0, 0, 30, 6), 3, 3);
-  AfxDrawVertRectEx(&canvas.dc(), &skin_, CPoint(0, 0), 6, 12, CRect(0, 6, 6, 30), 3, 3);
+  AfxDrawHoriRectEx(&canvas.cdc(), &skin_, CPoint(0, 0), 12, 6, CRect(0, 0, 30, 6), 3, 3);
+  AfxDrawVertRectEx(&canvas.cdc(), &skin_, CPoint(0, 0), 6, 12, CRect(0, 6, 6, 30), 3, 3);
   EXPECT_EQ(dc_state(dc), before) << dc_state(dc).describe();
   SelectObject(dc, old_pen);
   SelectObject(dc, old_brush);
@@ -294,16 +294,16 @@ TEST_F(ThreeSlice, EveryFailedCreationLeavesTheTargetAsItWas) {
       LeakGuard guard;
       {
         Canvas canvas(32, 32, kFill);
-        const auto pixels = canvas.pixels();
-        const DcState before = dc_state(canvas.dc().m_hDC);
+        const auto pixels = canvas.colors();
+        const DcState before = dc_state(canvas.cdc().m_hDC);
         run.arm();
         if (horizontal)
-          AfxDrawRect(&canvas.dc(), &skin_, CPoint(1, 1), 10, 6, CRect(0, 0, 30, 6));
+          AfxDrawRect(&canvas.cdc(), &skin_, CPoint(1, 1), 10, 6, CRect(0, 0, 30, 6));
         else
-          AfxDrawVertRect(&canvas.dc(), &skin_, CPoint(1, 1), 6, 10, CRect(0, 0, 6, 30));
+          AfxDrawVertRect(&canvas.cdc(), &skin_, CPoint(1, 1), 6, 10, CRect(0, 0, 6, 30));
         run.disarm();
-        EXPECT_EQ(canvas.pixels() == pixels, run.faulted) << "drawn exactly when nothing failed";
-        EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+        EXPECT_EQ(canvas.colors() == pixels, run.faulted) << "drawn exactly when nothing failed";
+        EXPECT_EQ(dc_state(canvas.cdc().m_hDC), before);
       }
       EXPECT_NO_LEAKS(guard);
     });

@@ -5,7 +5,7 @@
 #include <climits>
 #include <utility>
 
-#include "tests/graphics/gdi_fixtures.h"
+#include "tests/support/drawing_fixtures.h"
 #include "tests/support/leak_guard.h"
 #include <veneer/veneer.h>
 
@@ -38,13 +38,13 @@ void make_skin(CBitmap& bitmap, int width, const std::vector<COLORREF>& colours)
 // target's pixel, the others replace it.
 std::vector<COLORREF> expected_after(const Canvas& canvas, const std::vector<COLORREF>& skin, int skin_width,
                                      CPoint source, const CRect& dest, COLORREF key) {
-  std::vector<COLORREF> out = canvas.pixels();
+  std::vector<COLORREF> out = canvas.colors();
   for (int y = dest.top; y < dest.bottom; ++y)
     for (int x = dest.left; x < dest.right; ++x) {
       if (!canvas.contains(x, y)) continue;
       const COLORREF p =
           skin[static_cast<std::size_t>(source.y + y - dest.top) * skin_width + source.x + x - dest.left];
-      if (p != key) out[static_cast<std::size_t>(y) * canvas.width() + x] = p;
+      if (p != key) out[static_cast<std::size_t>(y) * canvas.width + x] = p;
     }
   return out;
 }
@@ -70,17 +70,17 @@ TEST_F(TransparentDrawing, KeyPixelsKeepTheTargetAndOthersArriveUnchanged) {
     CBitmap skin;
     make_skin(skin, 40, colours);
     const auto skin_bits = bitmap_bits(static_cast<HBITMAP>(skin.m_hObject));
-    Canvas canvas(32, 32);
+    Canvas canvas(32, 32, kBackground);
     for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 32; ++x) canvas.set(x, y, RGB(x * 8, y * 8, 77));
-    HDC dc = canvas.dc().m_hDC;
+      for (int x = 0; x < 32; ++x) canvas.set_color(x, y, RGB(x * 8, y * 8, 77));
+    HDC dc = canvas.cdc().m_hDC;
     SetBkColor(dc, RGB(255, 0, 0));
     SetTextColor(dc, RGB(0, 0, 255));
     const DcState before = dc_state(dc);
     const CRect dest(5, 4, 25, 30);
     const auto want = expected_after(canvas, colours, 40, CPoint(13, 2), dest, kKey);
-    AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(13, 2), dest, kKey);
-    EXPECT_EQ(canvas.pixels(), want);
+    AfxDrawTransBitmap(&canvas.cdc(), &skin, CPoint(13, 2), dest, kKey);
+    EXPECT_EQ(canvas.colors(), want);
     EXPECT_EQ(dc_state(dc), before) << dc_state(dc).describe();
     EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(skin.m_hObject)), skin_bits) << "the source was changed";
   }
@@ -99,13 +99,13 @@ TEST_F(TransparentDrawing, DrawsWhatTheWholeBitmapCopyDraws) {
     const auto colours = random_skin(60, 50, 25);
     CBitmap skin;
     make_skin(skin, 60, colours);
-    Canvas ours(48, 48), theirs(48, 48);
+    Canvas ours(48, 48, kBackground), theirs(48, 48, kBackground);
     for (Canvas* c : {&ours, &theirs})
       for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 48; ++x) c->set(x, y, RGB(x * 5, 255 - y * 5, (x * y) & 255));
-    AfxDrawTransBitmap(&ours.dc(), &skin, source, block, key);
-    whole_copy_trans(theirs.dc().m_hDC, static_cast<HBITMAP>(skin.m_hObject), source, block, key);
-    ASSERT_EQ(ours.pixels(), theirs.pixels()) << "round " << round;
+        for (int x = 0; x < 48; ++x) c->set_color(x, y, RGB(x * 5, 255 - y * 5, (x * y) & 255));
+    AfxDrawTransBitmap(&ours.cdc(), &skin, source, block, key);
+    whole_copy_trans(theirs.cdc().m_hDC, static_cast<HBITMAP>(skin.m_hObject), source, block, key);
+    ASSERT_EQ(ours.colors(), theirs.colors()) << "round " << round;
   }
 }
 
@@ -114,10 +114,10 @@ TEST_F(TransparentDrawing, AnyColourCanBeTheKeyBlackIncluded) {
   CBitmap skin;
   make_skin(skin, 24, colours);
   for (COLORREF key : {RGB(0, 0, 0), colours[5], RGB(1, 2, 3)}) {
-    Canvas canvas(24, 24, RGB(90, 90, 90));
+    Canvas canvas(24, 24, Fill{RGB(90, 90, 90)});
     const auto want = expected_after(canvas, colours, 24, CPoint(0, 0), CRect(0, 0, 24, 24), key);
-    AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(0, 0), CRect(0, 0, 24, 24), key);
-    EXPECT_EQ(canvas.pixels(), want) << std::hex << key;
+    AfxDrawTransBitmap(&canvas.cdc(), &skin, CPoint(0, 0), CRect(0, 0, 24, 24), key);
+    EXPECT_EQ(canvas.colors(), want) << std::hex << key;
   }
 }
 
@@ -125,19 +125,19 @@ TEST_F(TransparentDrawing, ABlockWithoutKeyPixelsIsAPlainCopy) {
   const auto colours = random_skin(20, 20, 0);
   CBitmap skin;
   make_skin(skin, 20, colours);
-  Canvas trans(20, 20), plain(20, 20);
-  AfxDrawTransBitmap(&trans.dc(), &skin, CPoint(3, 4), CRect(1, 2, 15, 18), kKey);
-  AfxDrawNormalBitmap(&plain.dc(), &skin, CPoint(3, 4), CRect(1, 2, 15, 18));
-  EXPECT_EQ(trans.pixels(), plain.pixels());
+  Canvas trans(20, 20, kBackground), plain(20, 20, kBackground);
+  AfxDrawTransBitmap(&trans.cdc(), &skin, CPoint(3, 4), CRect(1, 2, 15, 18), kKey);
+  AfxDrawNormalBitmap(&plain.cdc(), &skin, CPoint(3, 4), CRect(1, 2, 15, 18));
+  EXPECT_EQ(trans.colors(), plain.colors());
 }
 
 TEST_F(TransparentDrawing, ColoursGoThroughTheTargetObjectsOwnOperations) {
   const auto colours = random_skin(8, 8, 30);
   CBitmap skin;
   make_skin(skin, 8, colours);
-  Canvas canvas(8, 8);
+  Canvas canvas(8, 8, kBackground);
   WatchedDC watched;
-  watched.Attach(canvas.dc().m_hDC);
+  watched.Attach(canvas.cdc().m_hDC);
   ::SetBkColor(watched.m_hDC, RGB(1, 1, 1));
   ::SetTextColor(watched.m_hDC, RGB(2, 2, 2));
   const auto want = expected_after(canvas, colours, 8, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
@@ -146,28 +146,28 @@ TEST_F(TransparentDrawing, ColoursGoThroughTheTargetObjectsOwnOperations) {
   const std::vector<std::pair<std::string, COLORREF>> expected = {
       {"bk", RGB(255, 255, 255)}, {"text", RGB(0, 0, 0)}, {"bk", RGB(1, 1, 1)}, {"text", RGB(2, 2, 2)}};
   EXPECT_EQ(watched.calls, expected);
-  EXPECT_EQ(canvas.pixels(), want);
+  EXPECT_EQ(canvas.colors(), want);
 }
 
 TEST_F(TransparentDrawing, NothingIsDrawnWithoutABitmapOrWhenItCannotBeSelected) {
   const auto colours = random_skin(8, 8, 30);
   CBitmap skin, empty;
   make_skin(skin, 8, colours);
-  Canvas canvas(8, 8);
-  const auto pixels = canvas.pixels();
-  const DcState before = dc_state(canvas.dc().m_hDC);
-  AfxDrawTransBitmap(&canvas.dc(), nullptr, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
-  AfxDrawTransBitmap(&canvas.dc(), &empty, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
-  AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(0, 0), CRect(4, 4, 4, 8), kKey);
+  Canvas canvas(8, 8, kBackground);
+  const auto pixels = canvas.colors();
+  const DcState before = dc_state(canvas.cdc().m_hDC);
+  AfxDrawTransBitmap(&canvas.cdc(), nullptr, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
+  AfxDrawTransBitmap(&canvas.cdc(), &empty, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
+  AfxDrawTransBitmap(&canvas.cdc(), &skin, CPoint(0, 0), CRect(4, 4, 4, 8), kKey);
   // A skin the host keeps selected in a context of its own cannot be read: rather than a
   // black block from an empty copy, nothing.
   HDC holder = CreateCompatibleDC(nullptr);
   HGDIOBJ previous = SelectObject(holder, skin.m_hObject);
-  AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
+  AfxDrawTransBitmap(&canvas.cdc(), &skin, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
   SelectObject(holder, previous);
   DeleteDC(holder);
-  EXPECT_EQ(canvas.pixels(), pixels);
-  EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+  EXPECT_EQ(canvas.colors(), pixels);
+  EXPECT_EQ(dc_state(canvas.cdc().m_hDC), before);
   skin.DeleteObject();
 }
 
@@ -221,27 +221,27 @@ TEST_F(TransparentDrawing, BadTargetsBitmapsAndRectanglesDrawNothing) {
   AfxDrawTransBitmap(nullptr, &skin, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
   AfxDrawTransBitmap(&unattached, &skin, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
   EXPECT_EQ(unattached.m_hDC, nullptr);
-  Canvas canvas(8, 8);
-  const auto pixels = canvas.pixels();
-  const DcState before = dc_state(canvas.dc().m_hDC);
-  AfxDrawTransBitmap(&canvas.dc(), &stale, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
+  Canvas canvas(8, 8, kBackground);
+  const auto pixels = canvas.colors();
+  const DcState before = dc_state(canvas.cdc().m_hDC);
+  AfxDrawTransBitmap(&canvas.cdc(), &stale, CPoint(0, 0), CRect(0, 0, 8, 8), kKey);
   stale.Detach();
   const int big = INT_MAX, small = INT_MIN;
   for (CRect dest : {CRect(8, 8, 0, 0), CRect(0, 0, -5, 8), CRect(small, small, small + 8, small + 8),
                      CRect(big - 8, big - 8, big, big), CRect(small, 0, big, 8) /* width wraps */})
-    AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(0, 0), dest, kKey);
-  EXPECT_EQ(canvas.pixels(), pixels);
-  EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+    AfxDrawTransBitmap(&canvas.cdc(), &skin, CPoint(0, 0), dest, kKey);
+  EXPECT_EQ(canvas.colors(), pixels);
+  EXPECT_EQ(dc_state(canvas.cdc().m_hDC), before);
   // A block partly or wholly outside the bitmap: what the mask technique draws, which is
   // black where the block has no pixels (the unread part of the working copy).
   for (CPoint source : {CPoint(big, big), CPoint(small, small), CPoint(8, 0), CPoint(-4, 2)}) {
     SCOPED_TRACE(::testing::Message() << source.x << "," << source.y);
-    Canvas library(8, 8), reference(8, 8);
-    AfxDrawTransBitmap(&library.dc(), &skin, source, CRect(0, 0, 8, 8), kKey);
-    whole_copy_trans(reference.dc().m_hDC, static_cast<HBITMAP>(skin.m_hObject), source, CRect(0, 0, 8, 8), kKey);
-    EXPECT_EQ(library.pixels(), reference.pixels());
+    Canvas library(8, 8, kBackground), reference(8, 8, kBackground);
+    AfxDrawTransBitmap(&library.cdc(), &skin, source, CRect(0, 0, 8, 8), kKey);
+    whole_copy_trans(reference.cdc().m_hDC, static_cast<HBITMAP>(skin.m_hObject), source, CRect(0, 0, 8, 8), kKey);
+    EXPECT_EQ(library.colors(), reference.colors());
     if (source.x == big) {
-      EXPECT_EQ(library.at(3, 3), RGB(0, 0, 0));
+      EXPECT_EQ(library.color(3, 3), RGB(0, 0, 0));
     }
   }
   skin.DeleteObject();
@@ -303,16 +303,16 @@ TEST_F(TransparentDrawing, EveryFailedCreationLeavesTheTargetAsItWas) {
     {
       CBitmap skin;
       make_skin(skin, 16, colours);
-      Canvas canvas(16, 16);
-      ::SetBkColor(canvas.dc().m_hDC, RGB(3, 4, 5));
-      const auto pixels = canvas.pixels();
+      Canvas canvas(16, 16, kBackground);
+      ::SetBkColor(canvas.cdc().m_hDC, RGB(3, 4, 5));
+      const auto pixels = canvas.colors();
       const auto want = expected_after(canvas, colours, 16, CPoint(2, 2), CRect(0, 0, 14, 14), kKey);
-      const DcState before = dc_state(canvas.dc().m_hDC);
+      const DcState before = dc_state(canvas.cdc().m_hDC);
       run.arm();
-      AfxDrawTransBitmap(&canvas.dc(), &skin, CPoint(2, 2), CRect(0, 0, 14, 14), kKey);
+      AfxDrawTransBitmap(&canvas.cdc(), &skin, CPoint(2, 2), CRect(0, 0, 14, 14), kKey);
       run.disarm();
-      EXPECT_EQ(canvas.pixels(), run.faulted ? pixels : want);
-      EXPECT_EQ(dc_state(canvas.dc().m_hDC), before);
+      EXPECT_EQ(canvas.colors(), run.faulted ? pixels : want);
+      EXPECT_EQ(dc_state(canvas.cdc().m_hDC), before);
       skin.DeleteObject();
     }
     EXPECT_NO_LEAKS(guard);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/dib_section.h"
 #include <veneer/framework/afx_gdi.h>
 #include <veneer/headless/testing.h>
 #include <veneer/veneer.h>
@@ -27,16 +28,9 @@ LRESULT CALLBACK plain_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 }
 
 HBITMAP make_dib(int width, int height, int bits_per_pixel) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = static_cast<WORD>(bits_per_pixel);
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap && bits) {
+  HBITMAP bitmap = veneer::test::make_dib_section(width, height, bits_per_pixel, &bits);
+  if (bitmap) {
     auto* p = static_cast<unsigned char*>(bits);
     std::size_t bytes = static_cast<std::size_t>((width * bits_per_pixel / 8 + 3) & ~3) * height;
     for (std::size_t i = 0; i < bytes; ++i) p[i] = static_cast<unsigned char>((i * 37) % 251);

@@ -2,7 +2,7 @@
 // clipping and overlapping copies, checked the same way against real GDI and the headless GDI.
 #include <gtest/gtest.h>
 
-#include "tests/platform/gdi_test_util.h"
+#include "tests/support/gdi_conformance.h"
 #include "tests/support/leak_guard.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "tests/platform/gdi_test_util.h"
+#include "tests/support/gdi_conformance.h"
 #include "tests/support/leak_guard.h"
 
 namespace {

@@ -4,7 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "tests/platform/gdi_test_util.h"
+#include "tests/support/dib_section.h"
+#include "tests/support/gdi_conformance.h"
 #include "tests/support/leak_guard.h"
 
 namespace {
@@ -156,11 +157,9 @@ TEST(GdiObjects, EveryKindIsCountedAndCanBeMadeToFail) {
        }},
       {ObjectKind::Bitmap,
        [] {
-         BITMAPINFO bi{};
-         bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
          void* bits = nullptr;
-         HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-         return b && bits && DeleteObject(b);
+         HBITMAP b = veneer::test::make_dib_section(2, 2, 24, &bits, veneer::test::RowOrder::BottomUp);
+         return b && DeleteObject(b);
        }},
       {ObjectKind::Brush,
        [] {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/support/dib_section.h"
 #include "tests/support/leak_guard.h"
 #include "tests/support/text_fixture.h"
 #include <veneer/framework/win32_api.h>
@@ -120,14 +121,8 @@ TEST_F(TextTest, DrawTextMeasuresLinesPrefixesAndTabs) {
 
 TEST_F(TextTest, TextOutDrawsInsideTheCellOnly) {
   veneer::test::LeakGuard guard;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 40;
-  info.bmiHeader.biHeight = -20;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP dib = veneer::test::make_dib_section(40, 20, 32, &bits, veneer::test::RowOrder::TopDown, dc_);
   ASSERT_NE(dib, nullptr);
   HGDIOBJ old_bitmap = SelectObject(dc_, dib);
   auto* pixels = static_cast<DWORD*>(bits);

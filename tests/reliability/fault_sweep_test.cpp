@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/graphics/gdi_fixtures.h"
+#include "tests/support/drawing_fixtures.h"
 #include <veneer/framework/afx.h>
 #include <veneer/headless/testing.h>
 #include <veneer/veneer.h>
@@ -71,7 +71,7 @@ struct World {
   HWND main = nullptr;
   HWND child = nullptr;
   CWnd main_wnd, child_wnd;
-  Canvas canvas{40, 30};
+  Canvas canvas{40, 30, kBackground};
   CBitmap skin, overlay, gray, copy_to, copy_from;
   CRgn region;
   CFont font;
@@ -130,7 +130,7 @@ struct World {
   std::string state() {
     std::ostringstream s;
     RECT r{};
-    s << "canvas " << hex(pixel_bits(canvas.bitmap())) << " dc " << dc_state(canvas.dc().GetSafeHdc()).describe();
+    s << "canvas " << hex(pixel_bits(canvas.bitmap)) << " dc " << dc_state(canvas.cdc().GetSafeHdc()).describe();
     for (CBitmap* b : {&skin, &overlay, &gray, &copy_to, &copy_from})
       s << " bitmap " << (b->GetSafeHandle() ? hex(pixel_bits(static_cast<HBITMAP>(b->GetSafeHandle()))) : "none");
     s << " copy_to " << copy_to.GetSafeHandle();
@@ -251,56 +251,56 @@ const std::vector<Export>& exports() {
        "0 (-1,-2)-(-3,-4)"},
       {"AfxDrawNormalBitmap",
        [](World& w) {
-         AfxDrawNormalBitmap(&w.canvas.dc(), &w.skin, CPoint(2, 3), CRect(4, 4, 30, 20));
+         AfxDrawNormalBitmap(&w.canvas.cdc(), &w.skin, CPoint(2, 3), CRect(4, 4, 30, 20));
          return std::string();
        },
        ""},
       {"AfxDrawStretchBitmap",
        [](World& w) {
-         AfxDrawStretchBitmap(&w.canvas.dc(), &w.skin, CPoint(1, 1), 16, 8, CRect(0, 0, 39, 29));
+         AfxDrawStretchBitmap(&w.canvas.cdc(), &w.skin, CPoint(1, 1), 16, 8, CRect(0, 0, 39, 29));
          return std::string();
        },
        ""},
       {"AfxDrawSingleLine",
        [](World& w) {
-         AfxDrawSingleLine(&w.canvas.dc(), CPoint(0, 5), CPoint(35, 25), RGB(10, 200, 30));
+         AfxDrawSingleLine(&w.canvas.cdc(), CPoint(0, 5), CPoint(35, 25), RGB(10, 200, 30));
          return std::string();
        },
        "CResourceException"},
       {"AfxGradientFillRect",
        [](World& w) {
          CRect rect(2, 2, 38, 28);
-         AfxGradientFillRect(&w.canvas.dc(), rect, RGB(255, 0, 0), RGB(0, 0, 255), 1);
+         AfxGradientFillRect(&w.canvas.cdc(), rect, RGB(255, 0, 0), RGB(0, 0, 255), 1);
          return std::string();
        },
        ""},
       {"AfxDrawHoriRectEx",
        [](World& w) {
-         AfxDrawHoriRectEx(&w.canvas.dc(), &w.skin, CPoint(0, 0), 20, 10, CRect(0, 0, 38, 12), 4, 5);
+         AfxDrawHoriRectEx(&w.canvas.cdc(), &w.skin, CPoint(0, 0), 20, 10, CRect(0, 0, 38, 12), 4, 5);
          return std::string();
        },
        ""},
       {"AfxDrawVertRectEx",
        [](World& w) {
-         AfxDrawVertRectEx(&w.canvas.dc(), &w.skin, CPoint(0, 0), 6, 14, CRect(0, 0, 6, 28), 4, 3);
+         AfxDrawVertRectEx(&w.canvas.cdc(), &w.skin, CPoint(0, 0), 6, 14, CRect(0, 0, 6, 28), 4, 3);
          return std::string();
        },
        ""},
       {"AfxDrawRect",
        [](World& w) {
-         AfxDrawRect(&w.canvas.dc(), &w.skin, CPoint(0, 0), 11, 10, CRect(0, 0, 38, 10));
+         AfxDrawRect(&w.canvas.cdc(), &w.skin, CPoint(0, 0), 11, 10, CRect(0, 0, 38, 10));
          return std::string();
        },
        ""},
       {"AfxDrawVertRect",
        [](World& w) {
-         AfxDrawVertRect(&w.canvas.dc(), &w.skin, CPoint(0, 0), 6, 11, CRect(0, 0, 6, 28));
+         AfxDrawVertRect(&w.canvas.cdc(), &w.skin, CPoint(0, 0), 6, 11, CRect(0, 0, 6, 28));
          return std::string();
        },
        ""},
       {"AfxDrawTransBitmap",
        [](World& w) {
-         AfxDrawTransBitmap(&w.canvas.dc(), &w.skin, CPoint(1, 0), CRect(3, 3, 19, 15), kKey);
+         AfxDrawTransBitmap(&w.canvas.cdc(), &w.skin, CPoint(1, 0), CRect(3, 3, 19, 15), kKey);
          return std::string();
        },
        ""},

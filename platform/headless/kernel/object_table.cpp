@@ -1,6 +1,7 @@
 #include "kernel/object_table.h"
 
 #include <array>
+#include <iterator>
 #include <unordered_map>
 #include <vector>
 
@@ -9,9 +10,19 @@
 namespace veneer::headless {
 namespace {
 
+// A handle's bits, low to high:
+//   bits 0-1    zero, so a handle looks like an aligned pointer and never like a small integer
+//   bits 2-21   slot + 1 (1 to 2^20 - 1; 0 is never a valid slot, so no handle is null)
+//   bits 22-31  the slot's generation, modulo 2^10
+// and nothing above bit 31, so that every handle fits in 32 bits as Win32's handles do. Each
+// reuse of a slot bumps its generation: a stale handle names a live object again only after
+// 1024 reuses of the same slot.
+constexpr unsigned tag_bits = 2;
 constexpr unsigned slot_bits = 20;
+constexpr unsigned generation_bits = 10;
 constexpr std::uintptr_t max_slots = (std::uintptr_t{1} << slot_bits) - 1;
-constexpr std::uintptr_t generation_mask = 0x7ff;
+constexpr std::uintptr_t generation_mask = (std::uintptr_t{1} << generation_bits) - 1;
+static_assert(tag_bits + slot_bits + generation_bits == 32, "a handle fills exactly 32 bits");
 constexpr int kind_count = static_cast<int>(ObjectKind::Count);
 
 struct Slot {
@@ -34,13 +45,13 @@ Table& table() {
 }
 
 void* encode(std::uintptr_t slot, std::uintptr_t generation) {
-  return reinterpret_cast<void*>((((generation & generation_mask) << slot_bits) | (slot + 1)) << 2);
+  return reinterpret_cast<void*>((((generation & generation_mask) << slot_bits) | (slot + 1)) << tag_bits);
 }
 
 Slot* decode(const void* handle) {
   auto value = reinterpret_cast<std::uintptr_t>(handle);
-  if (value == 0 || (value & 3) != 0) return nullptr;
-  value >>= 2;
+  if (value == 0 || (value & ((std::uintptr_t{1} << tag_bits) - 1)) != 0) return nullptr;
+  value >>= tag_bits;
   std::uintptr_t slot = value & max_slots;
   std::uintptr_t generation = value >> slot_bits;
   if (slot == 0 || generation > generation_mask) return nullptr;
@@ -147,6 +158,7 @@ const char* kind_name(ObjectKind kind) {
                                       "font",        "region",         "device context",
                                       "window",      "process handle", "remote allocation",
                                       "file handle", "global memory"};
+  static_assert(std::size(names) == kind_count, "one name for each object kind, in the kinds' order");
   int k = static_cast<int>(kind);
   return k >= 0 && k < kind_count ? names[k] : "?";
 }

@@ -6,51 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/support/canvas.h"
 #include <veneer/framework/win32_api.h>
 
 namespace veneer::test::gdi {
 
-// A DIB section selected into its own memory context, with direct access to its pixels.
-struct Canvas {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ previous = nullptr;
-  void* bits = nullptr;
-  int width = 0, height = 0, bpp = 0;
-  bool bottom_up = false;
-
-  Canvas(int w, int h, int bits_per_pixel = 32, bool bottom_up_rows = false)
-      : width(w), height(h), bpp(bits_per_pixel), bottom_up(bottom_up_rows) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = bottom_up ? h : -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = static_cast<WORD>(bpp);
-    bi.bmiHeader.biCompression = BI_RGB;
-    bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    previous = SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-
-  std::size_t stride() const { return (static_cast<std::size_t>(width) * bpp + 31) / 32 * 4; }
-  std::uint8_t* row(int y) {
-    GdiFlush();
-    return static_cast<std::uint8_t*>(bits) + stride() * static_cast<std::size_t>(bottom_up ? height - 1 - y : y);
-  }
-  std::uint32_t& at(int x, int y) { return reinterpret_cast<std::uint32_t*>(row(y))[x]; }  // 32-bit canvases
-  void fill(std::uint32_t value) {
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) at(x, y) = value;
-  }
-};
+using veneer::test::Canvas;
 
 // A monochrome bitmap selected into its own memory context.
 struct MonoCanvas {

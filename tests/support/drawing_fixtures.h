@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/canvas.h"
 #include "tests/support/leak_guard.h"
 #include <veneer/framework/afx.h>
 
@@ -19,34 +20,9 @@ namespace veneer::test {
 // Colours are COLORREF values (0x00BBGGRR) everywhere in the tests.
 inline constexpr COLORREF kKey = RGB(255, 0, 255);
 
-// A w x h 32-bit top-down DIB section selected into a memory context: the target of the
-// drawing tests. The CDC member is what the library draws into.
-class Canvas {
- public:
-  Canvas(int width, int height, COLORREF fill = RGB(10, 20, 30));
-  ~Canvas();
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-
-  COLORREF at(int x, int y) const;
-  void set(int x, int y, COLORREF color);
-  void fill(COLORREF color);
-  // Every pixel, row by row (COLORREF values).
-  std::vector<COLORREF> pixels() const;
-  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
-
-  int width() const { return width_; }
-  int height() const { return height_; }
-  HBITMAP bitmap() const { return bitmap_; }
-  CDC& dc() { return dc_; }
-
- private:
-  int width_, height_;
-  CDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
-  std::uint32_t* bits_ = nullptr;
-};
+// The fill that drawing tests start from, so that a pixel left alone is told from one drawn
+// black: Canvas canvas(w, h, kBackground).
+inline constexpr Fill kBackground{RGB(10, 20, 30)};
 
 // A 32-bit DIB section wrapped in a CBitmap, filled by colour_of(x, y).
 void make_dib32(CBitmap& bitmap, int width, int height, const std::function<COLORREF(int, int)>& colour_of);

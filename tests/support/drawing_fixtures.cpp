@@ -1,79 +1,25 @@
-#include "tests/graphics/gdi_fixtures.h"
+#include "tests/support/drawing_fixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <sstream>
 
+#include "tests/support/dib_section.h"
+
 namespace veneer::test {
-
-namespace {
-
-// A 32-bit DIB pixel is 0x00RRGGBB as a little-endian value; COLORREF is 0x00BBGGRR.
-std::uint32_t to_dib(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
-COLORREF from_dib(std::uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
-
-HBITMAP create_dib(int width, int height, int bits_per_pixel, void** bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = static_cast<WORD>(bits_per_pixel);
-  info.bmiHeader.biCompression = BI_RGB;
-  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
-}  // namespace
-
-Canvas::Canvas(int width, int height, COLORREF fill_colour) : width_(width), height_(height) {
-  void* bits = nullptr;
-  bitmap_ = create_dib(width, height, 32, &bits);
-  bits_ = static_cast<std::uint32_t*>(bits);
-  dc_.Attach(CreateCompatibleDC(nullptr));
-  previous_ = SelectObject(dc_.m_hDC, bitmap_);
-  EXPECT_TRUE(bitmap_ && bits_ && dc_.m_hDC && previous_) << "canvas";
-  fill(fill_colour);
-}
-
-Canvas::~Canvas() {
-  SelectObject(dc_.m_hDC, previous_);
-  DeleteObject(bitmap_);
-}
-
-COLORREF Canvas::at(int x, int y) const {
-  GdiFlush();
-  return from_dib(bits_[static_cast<std::size_t>(y) * width_ + x]);
-}
-
-void Canvas::set(int x, int y, COLORREF color) {
-  GdiFlush();
-  bits_[static_cast<std::size_t>(y) * width_ + x] = to_dib(color);
-}
-
-void Canvas::fill(COLORREF color) {
-  GdiFlush();
-  for (int i = 0; i < width_ * height_; ++i) bits_[i] = to_dib(color);
-}
-
-std::vector<COLORREF> Canvas::pixels() const {
-  GdiFlush();
-  std::vector<COLORREF> out(static_cast<std::size_t>(width_) * height_);
-  for (std::size_t i = 0; i < out.size(); ++i) out[i] = from_dib(bits_[i]);
-  return out;
-}
 
 void make_dib32(CBitmap& bitmap, int width, int height, const std::function<COLORREF(int, int)>& colour_of) {
   void* bits = nullptr;
-  ASSERT_TRUE(bitmap.Attach(create_dib(width, height, 32, &bits)));
+  ASSERT_TRUE(bitmap.Attach(make_dib_section(width, height, 32, &bits)));
   auto* p = static_cast<std::uint32_t*>(bits);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) p[y * width + x] = to_dib(colour_of(x, y));
+    for (int x = 0; x < width; ++x) p[y * width + x] = dib_pixel_of(colour_of(x, y));
 }
 
 void make_dib(CBitmap& bitmap, int width, int height, int bits_per_pixel) {
   void* bits = nullptr;
-  ASSERT_TRUE(bitmap.Attach(create_dib(width, height, bits_per_pixel, &bits)));
+  ASSERT_TRUE(bitmap.Attach(make_dib_section(width, height, bits_per_pixel, &bits)));
   const int row = (width * bits_per_pixel + 31) / 32 * 4;
   auto* p = static_cast<BYTE*>(bits);
   for (int i = 0; i < row * height; ++i) p[i] = static_cast<BYTE>(test_rng()());

@@ -1,0 +1,2 @@
+// Planted: the GDI reaching up into the window manager, which the layering check must refuse.
+#include "user/desktop_state.h"
