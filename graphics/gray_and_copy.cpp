@@ -5,6 +5,7 @@
 
 #include "frame/platform.h"
 #include "graphics/drawing_support.h"
+#include "graphics/gray_rows.h"
 #include <veneer/veneer.h>
 
 using veneer::graphics::open_memory_context;
@@ -12,37 +13,15 @@ using veneer::graphics::ScopedSelection;
 
 namespace {
 
-// BT.601 luma with each term truncated on its own: y = floor(0.114 b) + floor(0.587 g) +
-// floor(0.299 r), at most 29 + 149 + 76 = 254. The three terms are looked up in tables
-// made at compile time from the same double products, so every colour converts exactly as
-// the double formula says, for a fraction of its cost per pixel.
-struct GrayTerms {
-  BYTE blue[256], green[256], red[256];
-};
-
-constexpr GrayTerms make_gray_terms() {
-  GrayTerms t{};
-  for (int v = 0; v < 256; ++v) {
-    t.blue[v] = static_cast<BYTE>(static_cast<int>(v * 0.114));
-    t.green[v] = static_cast<BYTE>(static_cast<int>(v * 0.587));
-    t.red[v] = static_cast<BYTE>(static_cast<int>(v * 0.299));
-  }
-  return t;
-}
-
-constexpr GrayTerms kGrayTerms = make_gray_terms();
-
-inline BYTE gray_of(BYTE blue, BYTE green, BYTE red) {
-  return static_cast<BYTE>(kGrayTerms.blue[blue] + kGrayTerms.green[green] + kGrayTerms.red[red]);
-}
-
-void gray_row_24(BYTE* p, int width) {
-  for (int x = 0; x < width; ++x, p += 3) p[0] = p[1] = p[2] = gray_of(p[0], p[1], p[2]);
-}
-
-// The fourth byte of a 32-bit pixel is not a colour channel; it is kept as it was.
-void gray_row_32(BYTE* p, int width) {
-  for (int x = 0; x < width; ++x, p += 4) p[0] = p[1] = p[2] = gray_of(p[0], p[1], p[2]);
+// A DIB section's rows lie in the caller's reach: they are converted where they are, rows
+// of bmWidthBytes each. Row order does not matter, since every pixel converts on its own.
+void convert_section_rows(const BITMAP& section) {
+  const veneer::graphics::GrayRows& rows = veneer::graphics::gray_rows();
+  const auto convert = section.bmBitsPixel == 24 ? rows.row24 : rows.row32;
+  ::GdiFlush();
+  auto* row = static_cast<BYTE*>(section.bmBits);
+  for (LONG y = 0; y < section.bmHeight; ++y, row += section.bmWidthBytes)
+    convert(row, static_cast<std::size_t>(section.bmWidth));
 }
 
 }  // namespace
@@ -56,10 +35,14 @@ void AfxConvertToGray24(CBitmap* bitmap) {
   const int width = description.bmWidth;
   const int height = description.bmHeight;
   if (width <= 0 || height <= 0) return;
+  if (description.bmBits) {
+    convert_section_rows(description);
+    return;
+  }
 
-  // GetBitmapBits delivers rows padded to 2 bytes, whatever bmWidthBytes says (a DIB
-  // section reports its own 4-byte padding there). One transfer takes at most LONG_MAX
-  // bytes; a larger bitmap is left as it is.
+  // A device-dependent bitmap is read out, converted and written back. GetBitmapBits
+  // delivers rows padded to 2 bytes. One transfer takes at most LONG_MAX bytes; a larger
+  // bitmap is left as it is.
   const std::int64_t row_bytes = (static_cast<std::int64_t>(width) * bits_per_pixel + 15) / 16 * 2;
   const std::int64_t total = row_bytes * height;
   if (total > 0x7FFFFFFF) return;
@@ -70,13 +53,9 @@ void AfxConvertToGray24(CBitmap* bitmap) {
   // that never came from the bitmap.
   if (::GetBitmapBits(handle, static_cast<LONG>(total), bits.get()) != total) return;
 
-  for (int y = 0; y < height; ++y) {
-    BYTE* row = bits.get() + y * row_bytes;
-    if (bits_per_pixel == 24)
-      gray_row_24(row, width);
-    else
-      gray_row_32(row, width);
-  }
+  const veneer::graphics::GrayRows& rows = veneer::graphics::gray_rows();
+  const auto convert = bits_per_pixel == 24 ? rows.row24 : rows.row32;
+  for (int y = 0; y < height; ++y) convert(bits.get() + y * row_bytes, static_cast<std::size_t>(width));
   ::SetBitmapBits(handle, static_cast<DWORD>(total), bits.get());
 }
 
