@@ -1,5 +1,6 @@
 #include "bench/workloads.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -31,6 +32,18 @@ Prepared prepare_memcpy() {
   return prepared<State>(std::make_shared<State>(), true, [](State& s) {
     std::memcpy(s.to.data(), s.from.data(), s.from.size());
     keep(s.to.data());
+  });
+}
+
+// The floor of a gradient fill: the bytes of 800x600 32-bit pixels set to one value.
+Prepared prepare_bare_fill() {
+  struct State {
+    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(800u * 600u);
+    std::uint32_t value = 0;
+  };
+  return prepared<State>(std::make_shared<State>(), true, [](State& s) {
+    std::fill(s.pixels.begin(), s.pixels.end(), ++s.value);
+    keep(s.pixels.data());
   });
 }
 
@@ -202,6 +215,7 @@ std::vector<Workload> make_workloads() {
   list.back().slow = true;
   add("gradient_800x600_h", "AfxGradientFillRect, 800x600, horizontal", [] { return prepare_gradient(0); });
   add("gradient_800x600_v", "AfxGradientFillRect, 800x600, vertical", [] { return prepare_gradient(1); });
+  add("fill_800x600", "one value stored into the same 800x600 32-bit pixels", prepare_bare_fill);
   return list;
 }
 
