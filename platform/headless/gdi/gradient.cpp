@@ -12,8 +12,8 @@ namespace {
 
 // The colour at distance `at` from the first vertex over `length` pixels: each 16-bit channel
 // is blended in proportion and its high byte kept, so red 0xff00 to 0 over ten pixels gives
-// ff e5 cc b2 99 7f 66 4c 33 19 (as Wine does on 24- and 32-bit targets).
-// Only monochrome targets take it; the colour formats step through BlendSteps.
+// ff e5 cc b2 99 7f 66 4c 33 19 (as Wine does on 24- and 32-bit targets). A monochrome target
+// takes the nearer of black and white; colour targets step through BlendSteps instead.
 std::uint32_t blend_mono(const TRIVERTEX& a, const TRIVERTEX& b, long long at, long long length) {
   auto channel = [&](COLOR16 ca, COLOR16 cb) {
     long long v = (static_cast<long long>(ca) * (length - at) + static_cast<long long>(cb) * at) / length;
