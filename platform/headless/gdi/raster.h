@@ -15,7 +15,8 @@ namespace veneer::headless::gdi::raster {
 
 template <PixelFormat F>
 inline std::uint32_t read_pixel(const std::uint8_t* row, int x) {
-  switch (F) {
+  PixelFormat format = F;  // -Wswitch checks a switch over a variable, not over a constant
+  switch (format) {
     case PixelFormat::Mono:
       return (row[x >> 3] >> (7 - (x & 7))) & 1u;
     case PixelFormat::Bgr24: {
@@ -34,7 +35,8 @@ inline std::uint32_t read_pixel(const std::uint8_t* row, int x) {
 
 template <PixelFormat F>
 inline void write_pixel(std::uint8_t* row, int x, std::uint32_t value) {
-  switch (F) {
+  PixelFormat format = F;  // as in read_pixel
+  switch (format) {
     case PixelFormat::Mono: {
       std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
       if (value & 1)
