@@ -53,17 +53,7 @@ constexpr std::optional<PixelFormat> format_of_ddb_bits(unsigned bits) {
 }
 
 // Bytes of one pixel of a colour format (0 for monochrome, whose pixels share bytes).
-constexpr std::size_t pixel_bytes(PixelFormat format) {
-  switch (format) {
-    case PixelFormat::Mono:
-      return 0;
-    case PixelFormat::Bgr24:
-      return 3;
-    case PixelFormat::Bgrx32:
-      return 4;
-  }
-  unknown_pixel_format();
-}
+constexpr std::size_t pixel_bytes(PixelFormat format) { return static_cast<std::size_t>(bits_of(format)) / 8; }
 
 template <PixelFormat F>
 using FormatTag = std::integral_constant<PixelFormat, F>;
