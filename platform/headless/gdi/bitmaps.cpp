@@ -1,6 +1,7 @@
 // Bitmaps: device-dependent bitmaps, DIB sections and the transfers of their bits.
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "gdi/objects.h"
 #include "gdi/raster.h"
@@ -10,14 +11,6 @@ using namespace veneer::headless;
 using namespace veneer::headless::gdi;
 
 namespace {
-
-// Win32 rounds a bitmap's depth up to the next it knows; this GDI keeps 1, 24 and 32 bits.
-int rounded_depth(UINT bits_per_pixel) {
-  if (bits_per_pixel == 1) return 1;
-  if (bits_per_pixel > 16 && bits_per_pixel <= 24) return 24;
-  if (bits_per_pixel > 24 && bits_per_pixel <= 32) return 32;
-  return 0;
-}
 
 HBITMAP make_bitmap(std::shared_ptr<Surface> surface, bool dib_section, const BITMAPINFOHEADER* header) {
   if (!surface) {
@@ -36,39 +29,57 @@ HBITMAP make_bitmap(std::shared_ptr<Surface> surface, bool dib_section, const BI
   return handle;
 }
 
-HBITMAP make_dib_section(int width, int height, int bpp, bool bottom_up) {
+HBITMAP make_dib_section(int width, int height, PixelFormat format, bool bottom_up) {
   BITMAPINFOHEADER h{};
   h.biSize = sizeof h;
   h.biWidth = width;
   h.biHeight = bottom_up ? height : -height;
   h.biPlanes = 1;
-  h.biBitCount = static_cast<WORD>(bpp);
+  h.biBitCount = static_cast<WORD>(bits_of(format));
   h.biCompression = BI_RGB;
-  return make_bitmap(Surface::make(width, height, bpp, 4, bottom_up), true, &h);
+  return make_bitmap(Surface::make(width, height, format, 4, bottom_up), true, &h);
 }
 
-// The DIB formats the transfers take: uncompressed 24 and 32 bits per pixel.
-bool usable_dib_header(const BITMAPINFOHEADER& h) {
-  return h.biSize >= sizeof(BITMAPINFOHEADER) && h.biWidth > 0 && h.biHeight != 0 && h.biPlanes == 1 &&
-         (h.biBitCount == 24 || h.biBitCount == 32) && h.biCompression == BI_RGB;
+// The format of a DIB the transfers take (uncompressed 24 and 32 bits per pixel), or none.
+std::optional<PixelFormat> dib_format(const BITMAPINFOHEADER& h) {
+  if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1 ||
+      h.biCompression != BI_RGB)
+    return std::nullopt;
+  std::optional<PixelFormat> format = format_of_bits(h.biBitCount);
+  if (format == PixelFormat::Mono) return std::nullopt;
+  return format;
 }
 
-// A pixel of one depth as a pixel of another, colours kept (monochrome: 1 white, 0 black;
-// colours into monochrome: the nearer of the two).
-std::uint32_t convert_pixel(std::uint32_t v, int from, int to) {
-  if (from == to) return v;
-  if (from == 1) return v ? (to == 1 ? 1u : 0xffffffu) : 0u;
-  if (to == 1) return pixel_of(color_of_pixel(v, from), 1);
-  return v & 0xffffff;
+// A pixel of one format as a pixel of another, colours kept (monochrome: 1 white, 0 black;
+// colours into monochrome: the nearer of the two, where blits compare with a colour instead).
+template <PixelFormat From, PixelFormat To>
+std::uint32_t transfer_pixel(std::uint32_t v) {
+  if constexpr (From == To)
+    return v;
+  else if constexpr (From == PixelFormat::Mono)
+    return v ? 0xffffffu : 0u;
+  else if constexpr (To == PixelFormat::Mono)
+    return nearest_mono(v);
+  else
+    return v & 0xffffff;
 }
 
-void convert_row(const std::uint8_t* src, int from, std::uint8_t* dst, int to, int count) {
-  if (from == to && from != 1) {
-    std::memcpy(dst, src, static_cast<std::size_t>(count) * (from / 8));
-    return;
+template <PixelFormat From, PixelFormat To>
+void transfer_row(const std::uint8_t* src, std::uint8_t* dst, int count) {
+  if constexpr (From == To && From != PixelFormat::Mono) {
+    std::memcpy(dst, src, raster::span_bytes(From, 0, count));
+  } else {
+    for (int x = 0; x < count; ++x)
+      raster::write_pixel<To>(dst, x, transfer_pixel<From, To>(raster::read_pixel<From>(src, x)));
   }
-  for (int x = 0; x < count; ++x)
-    raster::write_pixel(dst, to, x, convert_pixel(raster::read_pixel(src, from, x), from, to));
+}
+
+using RowTransfer = void (*)(const std::uint8_t* src, std::uint8_t* dst, int count);
+
+RowTransfer row_transfer(PixelFormat from, PixelFormat to) {
+  return with_format(from, [to](auto f) {
+    return with_format(to, [](auto t) -> RowTransfer { return &transfer_row<decltype(f)::value, decltype(t)::value>; });
+  });
 }
 
 }  // namespace
@@ -82,14 +93,14 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pi
     return nullptr;
   }
   if (width == 0 || height == 0) return default_bitmap();  // Win32 gives its 1x1 monochrome stock bitmap
-  int bpp = rounded_depth(bits_per_pixel);
-  if (bpp == 0) {
+  std::optional<PixelFormat> format = format_of_ddb_bits(bits_per_pixel);
+  if (!format) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   long long w = std::llabs(static_cast<long long>(width)), h = std::llabs(static_cast<long long>(height));
   if (w > 0x7fffffff || h > 0x7fffffff) return nullptr;
-  auto surface = Surface::make(static_cast<int>(w), static_cast<int>(h), bpp, 2, false);
+  auto surface = Surface::make(static_cast<int>(w), static_cast<int>(h), *format, 2, false);
   if (surface && bits) {
     surface->will_overwrite_all();
     std::memcpy(surface->storage.data(), bits, surface->storage.size());
@@ -103,22 +114,23 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
   if (!d || width < 0 || height < 0) return nullptr;
   if (width == 0 || height == 0) return default_bitmap();
   if (d->type != ContextType::Memory)
-    return make_bitmap(Surface::make(width, height, screen_bits_per_pixel, 2, false), false, nullptr);
+    return make_bitmap(Surface::make(width, height, screen_format, 2, false), false, nullptr);
   // A memory context gives the format of the bitmap selected into it, as Win32 (Wine) does:
   // monochrome and screen-depth bitmaps stay device-dependent; a DIB section gives a DIB
   // section of its own depth and row order, and another depth a bottom-up DIB section.
   const BitmapObject* b = find<BitmapObject>(d->bitmap);
   const Surface& s = *d->surface;
-  if (b && b->dib_section) return make_dib_section(width, height, s.bits_per_pixel, b->dib_header.biHeight > 0);
-  if (s.bits_per_pixel == 1 || s.bits_per_pixel == screen_bits_per_pixel)
-    return make_bitmap(Surface::make(width, height, s.bits_per_pixel, 2, false), false, nullptr);
-  return make_dib_section(width, height, s.bits_per_pixel, true);
+  if (b && b->dib_section) return make_dib_section(width, height, s.format, b->dib_header.biHeight > 0);
+  if (s.format == PixelFormat::Mono || s.format == screen_format)
+    return make_bitmap(Surface::make(width, height, s.format, 2, false), false, nullptr);
+  return make_dib_section(width, height, s.format, true);
 }
 
 HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD) {
   std::lock_guard lock(platform_lock());
   if (bits) *bits = nullptr;
-  if (!info || usage != DIB_RGB_COLORS || section || !usable_dib_header(info->bmiHeader)) {
+  std::optional<PixelFormat> format = info ? dib_format(info->bmiHeader) : std::nullopt;
+  if (!format || usage != DIB_RGB_COLORS || section) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
@@ -129,7 +141,7 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** 
   kept.biSize = sizeof kept;
   kept.biSizeImage = 0;
   HBITMAP handle =
-      make_bitmap(Surface::make(h.biWidth, static_cast<int>(height), h.biBitCount, 4, h.biHeight > 0), true, &kept);
+      make_bitmap(Surface::make(h.biWidth, static_cast<int>(height), *format, 4, h.biHeight > 0), true, &kept);
   if (handle && bits) {
     Surface& s = *find<BitmapObject>(handle)->surface;
     s.ready();  // the program writes and reads the bits itself
@@ -144,7 +156,7 @@ LONG WINAPI GetBitmapBits(HBITMAP bitmap, LONG bytes, LPVOID bits) {
   BitmapObject* b = find<BitmapObject>(bitmap);
   if (!b || bytes < 0) return 0;
   const Surface& s = *b->surface;
-  std::size_t row = ddb_row_bytes(s.width, s.bits_per_pixel);
+  std::size_t row = ddb_row_bytes(s.width, s.format);
   std::size_t total = row * static_cast<std::size_t>(s.height);
   if (!bits) return static_cast<LONG>(total);
   std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(bytes), total);
@@ -159,11 +171,11 @@ LONG WINAPI SetBitmapBits(HBITMAP bitmap, DWORD bytes, const void* bits) {
   BitmapObject* b = find<BitmapObject>(bitmap);
   if (!b || !bits) return 0;
   Surface& s = *b->surface;
-  std::size_t row = ddb_row_bytes(s.width, s.bits_per_pixel);
+  std::size_t row = ddb_row_bytes(s.width, s.format);
   std::size_t total = row * static_cast<std::size_t>(s.height);
   std::size_t n = std::min<std::size_t>(bytes, total);
   // Only the pixels' bytes of each row are written; a DIB section's own padding stays.
-  std::size_t pixels = (static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.bits_per_pixel) + 7) / 8;
+  std::size_t pixels = raster::span_bytes(s.format, 0, s.width);
   auto* in = static_cast<const std::uint8_t*>(bits);
   for (std::size_t done = 0, y = 0; done < n; done += row, ++y)
     std::memcpy(s.row(static_cast<int>(y)), in + done, std::min(pixels, n - done));
@@ -183,7 +195,7 @@ int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits
       h.biWidth = s.width;
       h.biHeight = s.height;
       h.biPlanes = 1;
-      h.biBitCount = static_cast<WORD>(s.bits_per_pixel);
+      h.biBitCount = static_cast<WORD>(bits_of(s.format));
       h.biCompression = BI_RGB;
       h.biClrUsed = 0;
       h.biClrImportant = 0;
@@ -192,7 +204,8 @@ int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits
     h.biSizeImage = static_cast<DWORD>(dib_row_bytes(h.biWidth, h.biBitCount) * height);
     return s.height;
   }
-  if (!usable_dib_header(h)) return 0;
+  std::optional<PixelFormat> format = dib_format(h);
+  if (!format) return 0;
   // Scan lines are counted from the bottom of the bitmap for a bottom-up DIB.
   bool bottom_up = h.biHeight > 0;
   long long first = start, last = std::min<long long>(static_cast<long long>(start) + lines, s.height);
@@ -200,10 +213,10 @@ int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits
   std::size_t out_row = dib_row_bytes(h.biWidth, h.biBitCount);
   int count = std::min<int>(h.biWidth, s.width);
   auto* out = static_cast<std::uint8_t*>(bits);
+  const RowTransfer transfer = row_transfer(s.format, *format);
   for (long long line = first; line < last; ++line) {
     int y = static_cast<int>(bottom_up ? s.height - 1 - line : line);
-    convert_row(s.row(y), s.bits_per_pixel, out + static_cast<std::size_t>(line - first) * out_row, h.biBitCount,
-                count);
+    transfer(s.row(y), out + static_cast<std::size_t>(line - first) * out_row, count);
   }
   return static_cast<int>(last - first);
 }
@@ -212,7 +225,8 @@ int WINAPI SetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, const void* bi
                      UINT usage) {
   std::lock_guard lock(platform_lock());
   BitmapObject* b = find<BitmapObject>(bitmap);
-  if (!b || !bits || !info || usage != DIB_RGB_COLORS || !usable_dib_header(info->bmiHeader)) return 0;
+  std::optional<PixelFormat> format = info ? dib_format(info->bmiHeader) : std::nullopt;
+  if (!b || !bits || !format || usage != DIB_RGB_COLORS) return 0;
   Surface& s = *b->surface;
   const BITMAPINFOHEADER& h = info->bmiHeader;
   bool bottom_up = h.biHeight > 0;
@@ -221,9 +235,10 @@ int WINAPI SetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, const void* bi
   std::size_t in_row = dib_row_bytes(h.biWidth, h.biBitCount);
   int count = std::min<int>(h.biWidth, s.width);
   auto* in = static_cast<const std::uint8_t*>(bits);
+  const RowTransfer transfer = row_transfer(*format, s.format);
   for (long long line = first; line < last; ++line) {
     int y = static_cast<int>(bottom_up ? s.height - 1 - line : line);
-    convert_row(in + static_cast<std::size_t>(line - first) * in_row, h.biBitCount, s.row(y), s.bits_per_pixel, count);
+    transfer(in + static_cast<std::size_t>(line - first) * in_row, s.row(y), count);
   }
   return static_cast<int>(last - first);
 }

@@ -112,37 +112,22 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
 enum class Merge { None, And, Or };
 
 // Gathers the mapped columns of a converted source row (whose column `base` is at index 0 and
-// which is in the destination's depth) into `out` at bit `out_bit`.
-template <int Bpp>
+// which is in the destination's format) into `out` at bit `out_bit` (0 for colour).
+template <PixelFormat F>
 void gather(const std::uint8_t* conv, int base, const AxisMap& cols, Merge merge, std::uint8_t* out, int out_bit) {
   int n = cols.count();
   for (int c = 0; c < n; ++c) {
     std::uint32_t v;
     if (merge == Merge::None) {
-      v = read_pixel(conv, Bpp, cols.pick[c] - base);
+      v = read_pixel<F>(conv, cols.pick[c] - base);
     } else {
-      v = read_pixel(conv, Bpp, cols.lo[c] - base);
+      v = read_pixel<F>(conv, cols.lo[c] - base);
       for (int x = cols.lo[c] + 1; x <= cols.hi[c]; ++x) {
-        std::uint32_t w = read_pixel(conv, Bpp, x - base);
+        std::uint32_t w = read_pixel<F>(conv, x - base);
         v = merge == Merge::And ? (v & w) : (v | w);
       }
     }
-    if constexpr (Bpp == 1)
-      write_pixel(out, 1, out_bit + c, v);
-    else
-      write_pixel(out, Bpp, c, v);
-  }
-}
-
-void gather_row(int bpp, const std::uint8_t* conv, int base, const AxisMap& cols, Merge merge, std::uint8_t* out,
-                int out_bit) {
-  switch (bpp) {
-    case 1:
-      return gather<1>(conv, base, cols, merge, out, out_bit);
-    case 24:
-      return gather<24>(conv, base, cols, merge, out, out_bit);
-    default:
-      return gather<32>(conv, base, cols, merge, out, out_bit);
+    write_pixel<F>(out, out_bit + c, v);
   }
 }
 
@@ -166,15 +151,15 @@ std::vector<ColumnRun> column_runs(const AxisMap& cols) {
 }
 
 // Writes the runs' pixels of a converted colour row (its column `base` at index 0) to `out`.
-template <int Bpp>
+template <PixelFormat F>
 void fill_runs(const std::uint8_t* conv, int base, const std::vector<ColumnRun>& runs, std::uint8_t* out) {
-  constexpr std::size_t size = Bpp / 8;
+  constexpr std::size_t size = pixel_bytes(F);
   for (const ColumnRun& run : runs) {
-    const std::uint32_t v = read_pixel(conv, Bpp, run.source - base);
+    const std::uint32_t v = read_pixel<F>(conv, run.source - base);
     if (run.length < 8) {
-      for (int i = 0; i < run.length; ++i, out += size) write_pixel(out, Bpp, 0, v);
+      for (int i = 0; i < run.length; ++i, out += size) write_pixel<F>(out, 0, v);
     } else {
-      fill_pixels(out, static_cast<std::size_t>(run.length), Bpp, v);
+      fill_pixels<F>(out, static_cast<std::size_t>(run.length), v);
       out += size * static_cast<std::size_t>(run.length);
     }
   }
@@ -182,26 +167,26 @@ void fill_runs(const std::uint8_t* conv, int base, const std::vector<ColumnRun>&
 
 // Runs the operation over `count` destination pixels from column x of the row, the source and
 // pattern spans laid out as the destination's bytes are (same bit offset for monochrome).
-void apply_row(RopRow op, std::uint8_t* row, int bpp, int x, int count, const std::uint8_t* s, const std::uint8_t* p) {
-  if (bpp != 1) {
-    std::size_t offset = static_cast<std::size_t>(x) * static_cast<std::size_t>(bpp / 8);
-    op(row + offset, s, p, span_bytes(bpp, 0, count));
-    return;
-  }
-  std::uint8_t* d = row + (x >> 3);
-  int bit = x & 7;
-  std::size_t n = span_bytes(1, bit, count);
-  std::uint8_t first = d[0], last = d[n - 1];
-  op(d, s, p, n);
-  std::uint8_t keep_first = static_cast<std::uint8_t>(~(0xffu >> bit));
-  int end_bits = (bit + count) & 7;
-  std::uint8_t keep_last = end_bits ? static_cast<std::uint8_t>(0xffu >> end_bits) : 0;
-  if (n == 1) {
-    std::uint8_t keep = keep_first | keep_last;
-    d[0] = static_cast<std::uint8_t>((d[0] & ~keep) | (first & keep));
+template <PixelFormat F>
+void apply_row(RopRow op, std::uint8_t* row, int x, int count, const std::uint8_t* s, const std::uint8_t* p) {
+  if constexpr (F != PixelFormat::Mono) {
+    op(row + static_cast<std::size_t>(x) * pixel_bytes(F), s, p, span_bytes(F, 0, count));
   } else {
-    d[0] = static_cast<std::uint8_t>((d[0] & ~keep_first) | (first & keep_first));
-    d[n - 1] = static_cast<std::uint8_t>((d[n - 1] & ~keep_last) | (last & keep_last));
+    std::uint8_t* d = row + (x >> 3);
+    int bit = x & 7;
+    std::size_t n = span_bytes(F, bit, count);
+    std::uint8_t first = d[0], last = d[n - 1];
+    op(d, s, p, n);
+    std::uint8_t keep_first = static_cast<std::uint8_t>(~(0xffu >> bit));
+    int end_bits = (bit + count) & 7;
+    std::uint8_t keep_last = end_bits ? static_cast<std::uint8_t>(0xffu >> end_bits) : 0;
+    if (n == 1) {
+      std::uint8_t keep = keep_first | keep_last;
+      d[0] = static_cast<std::uint8_t>((d[0] & ~keep) | (first & keep));
+    } else {
+      d[0] = static_cast<std::uint8_t>((d[0] & ~keep_first) | (first & keep_first));
+      d[n - 1] = static_cast<std::uint8_t>((d[n - 1] & ~keep_last) | (last & keep_last));
+    }
   }
 }
 
@@ -219,13 +204,12 @@ void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long lo
   const int count = static_cast<int>(x1 - x0), rows = static_cast<int>(y1 - y0);
   const int dx = static_cast<int>(x0), dy = static_cast<int>(y0);
   const int src_x = static_cast<int>(sx + (x0 - x)), src_y = static_cast<int>(sy + (y0 - y));
-  const int bpp = ds.bits_per_pixel;
-  if (bpp == 1) {
+  if (ds.format == PixelFormat::Mono) {
     for (int r = 0; r < rows; ++r) copy_bits(ds.row(dy + r), dx, ss.row(src_y + r), src_x, count);
     return;
   }
-  const std::size_t pixel_bytes = static_cast<std::size_t>(bpp / 8);
-  const std::size_t bytes = static_cast<std::size_t>(count) * pixel_bytes;
+  const std::size_t size = pixel_bytes(ds.format);
+  const std::size_t bytes = static_cast<std::size_t>(count) * size;
   if (bytes == ds.row_bytes && bytes == ss.row_bytes && ds.stride == ss.stride) {
     // Whole rows, laid out alike: the block is one run of memory on both sides, starting at
     // its top row, or at its bottom row for bottom-up surfaces.
@@ -235,8 +219,8 @@ void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long lo
     return;
   }
   for (int r = 0; r < rows; ++r)
-    std::memcpy(ds.row(dy + r) + static_cast<std::size_t>(dx) * pixel_bytes,
-                ss.row(src_y + r) + static_cast<std::size_t>(src_x) * pixel_bytes, bytes);
+    std::memcpy(ds.row(dy + r) + static_cast<std::size_t>(dx) * size,
+                ss.row(src_y + r) + static_cast<std::size_t>(src_x) * size, bytes);
 }
 
 struct Blit {
@@ -247,148 +231,183 @@ struct Blit {
   unsigned rop = 0;
 };
 
-bool run(const Blit& b) {
-  DeviceContext& dc = *b.dst;
-  if (!dc.surface) return false;
-  Surface& ds = *dc.surface;
-  const int bpp = ds.bits_per_pixel;
-  const unsigned index = (b.rop >> 16) & 0xff;
-  const bool use_src = rop_uses_source(index);
-  const bool use_pat = rop_uses_pattern(index);
-
-  // Without a brush an operation that needs a pattern draws nothing (as Win32 does for
-  // pattern blits).
-  const BrushObject* brush = selected_brush(dc);
-  if (!brush && use_pat) return true;
-
-  RECT clip = drawable_rect(dc);
-  long long x = b.x + dc.origin.x, y = b.y + dc.origin.y;
-
+// A blit whose axes are mapped: what its row loops need.
+struct Job {
+  Surface* dst = nullptr;
+  std::shared_ptr<const Surface> src;  // null when the operation takes no source
+  const DeviceContext* dst_dc = nullptr;
+  const DeviceContext* src_dc = nullptr;
   AxisMap cols, rows;
-  std::shared_ptr<Surface> source;
   Merge merge = Merge::None;
-  if (use_src) {
-    if (!b.src || !b.src->surface) return false;
-    source = b.src->surface;
-    RECT sclip = drawable_rect(*b.src);
-    long long sx = b.sx + b.src->origin.x, sy = b.sy + b.src->origin.y;
-    if (index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 && source.get() != dc.surface.get() &&
-        source->bits_per_pixel == bpp) {
-      plain_copy(ds, clip, x, y, b.w, b.h, *source, sclip, sx, sy);
-      return true;
+  unsigned index = 0;
+  const BrushObject* brush = nullptr;  // set when the operation takes the pattern
+};
+
+// Source rows as the destination's format wants them, for the columns of the job: converted
+// by a function picked once, then taken pixel by pixel, merged, or run by run.
+template <PixelFormat F>
+class SourceRows {
+ public:
+  explicit SourceRows(const Job& job) : job_(job), convert_(span_conversion(job.src->format, F)) {
+    const AxisMap& cols = job.cols;
+    const int count = cols.count();
+    // Columns map one to one: a plain blit, or mirrored on both sides.
+    identity_ = cols.pick.back() - cols.pick.front() == count - 1 && cols.lo == cols.hi;
+    for (int c = 1; c < count && identity_; ++c) identity_ = cols.pick[c] == cols.pick[c - 1] + 1;
+    merge_cols_ = job.merge != Merge::None && cols.lo != cols.hi;
+    colors_.source_background = pixel_of(job.src_dc->bk_color, PixelFormat::Bgr24);  // compared with colour pixels
+    colors_.zero = pixel_of(job.dst_dc->text_color, F);
+    colors_.one = pixel_of(job.dst_dc->bk_color, F);
+    if (identity_) return;
+    conv_.resize(span_bytes(F, 0, cols.source_max - cols.source_min + 1) + 8);
+    // Colour stretches that take single pixels and enlarge on average go run by run.
+    if constexpr (F != PixelFormat::Mono) {
+      if (!merge_cols_) runs_ = column_runs(cols);
+      if (runs_.size() * 2 > static_cast<std::size_t>(count)) runs_.clear();
     }
-    if (!build_axis(cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return true;
-    if (!build_axis(rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return true;
-    int mode = dc.stretch_mode;
-    if (mode == BLACKONWHITE)
-      merge = Merge::And;
-    else if (mode == WHITEONBLACK)
-      merge = Merge::Or;
-    // COLORONCOLOR takes single pixels; HALFTONE, which Win32 filters as it likes, does too.
-    if (source.get() == dc.surface.get()) {
-      // Reading and writing one surface: work from a copy of the source so that no pixel is
-      // read after it has been written.
-      source->ready();
-      auto copy = std::make_shared<Surface>(*source);
-      copy->top = copy->storage.data() + (source->top - source->storage.data());
-      source = copy;
+  }
+
+  bool identity() const { return identity_; }
+
+  // Source row sy, for the destination's columns, into out at bit `bit` (0 for colour).
+  void into(int sy, std::uint8_t* out, int bit) {
+    const AxisMap& cols = job_.cols;
+    const std::uint8_t* srow = job_.src->row(sy);
+    if (identity_) return convert_(srow, cols.pick.front(), cols.count(), out, bit, colors_);
+    convert_(srow, cols.source_min, cols.source_max - cols.source_min + 1, conv_.data(), 0, colors_);
+    if constexpr (F != PixelFormat::Mono) {
+      if (!runs_.empty()) return fill_runs<F>(conv_.data(), cols.source_min, runs_, out);
     }
-  } else {
-    // Destination only: the extents as a blit of the same size.
-    if (!build_axis(cols, x, b.w, x, b.w, clip.left, clip.right, clip.left, clip.right, true)) return true;
-    if (!build_axis(rows, y, b.h, y, b.h, clip.top, clip.bottom, clip.top, clip.bottom, false)) return true;
+    gather<F>(conv_.data(), cols.source_min, cols, merge_cols_ ? job_.merge : Merge::None, out, bit);
   }
 
-  const int count = cols.count();
-  const int x0 = cols.first;
-  const int bit = bpp == 1 ? (x0 & 7) : 0;
-  const std::size_t span = span_bytes(bpp, bit, count);
-  std::vector<std::uint8_t> pattern, row_buf, acc_buf, conv;
-  if (use_pat) {
-    pattern.resize(span);
-    fill_pattern(pattern.data(), span, bpp, pixel_of(brush->logbrush.lbColor, bpp));
-  }
-  RopRow op = rop_row(index);
+ private:
+  const Job& job_;
+  SpanConversion convert_;
+  ConversionColors colors_;
+  bool identity_ = false, merge_cols_ = false;
+  std::vector<std::uint8_t> conv_;
+  std::vector<ColumnRun> runs_;
+};
 
-  if (!use_src) {
-    for (int r = 0; r < rows.count(); ++r)
-      apply_row(op, ds.row(rows.first + r), bpp, x0, count, nullptr, pattern.empty() ? nullptr : pattern.data());
-    return true;
-  }
-
-  const int sbpp = source->bits_per_pixel;
-  ConversionColors colors;
-  colors.source_background = pixel_of(b.src->bk_color, sbpp == 1 ? 24 : sbpp);
-  colors.zero = pixel_of(dc.text_color, bpp);
-  colors.one = pixel_of(dc.bk_color, bpp);
-
-  // Columns map one to one (a plain blit, or mirrored on both sides): convert straight into
-  // the row buffer, or copy straight into the destination for SRCCOPY between equal formats.
-  bool identity_cols = cols.pick.back() - cols.pick.front() == count - 1 && cols.lo == cols.hi;
-  if (identity_cols) {
-    for (int c = 1; c < count && identity_cols; ++c) identity_cols = cols.pick[c] == cols.pick[c - 1] + 1;
-  }
-  bool merge_cols = merge != Merge::None && cols.lo != cols.hi;
-  bool merge_rows = merge != Merge::None && rows.lo != rows.hi;
-
-  row_buf.resize(span + 8);
-  const int smin = cols.source_min;
-  const int swidth = cols.source_max - smin + 1;
-  if (!identity_cols) conv.resize(span_bytes(bpp, 0, swidth) + 8);
-
-  // Colour stretches that take single pixels and enlarge on average go run by run.
-  std::vector<ColumnRun> runs;
-  if (!identity_cols && !merge_cols && bpp != 1) {
-    runs = column_runs(cols);
-    if (runs.size() * 2 > static_cast<std::size_t>(count)) runs.clear();
-  }
-
-  auto source_row_into = [&](int sy, std::uint8_t* out) {
-    const std::uint8_t* srow = source->row(sy);
-    if (identity_cols) {
-      convert_span(srow, sbpp, cols.pick.front(), count, out, bpp, bit, colors);
-    } else {
-      convert_span(srow, sbpp, smin, swidth, conv.data(), bpp, 0, colors);
-      if (runs.empty())
-        gather_row(bpp, conv.data(), smin, cols, merge_cols ? merge : Merge::None, out, bit);
-      else if (bpp == 24)
-        fill_runs<24>(conv.data(), smin, runs, out);
-      else
-        fill_runs<32>(conv.data(), smin, runs, out);
-    }
-  };
-  // A copy of colour rows needs no row buffer: each row is made in place.
-  const bool in_place = index == 0xcc && bpp != 1 && !merge_rows;
-
-  const bool straight_copy = index == 0xcc && identity_cols && sbpp == bpp && !merge_rows;
+template <PixelFormat F>
+void draw_from_source(const Job& job, RopRow op, const std::uint8_t* pattern) {
+  const AxisMap& cols = job.cols;
+  const AxisMap& rows = job.rows;
+  const int count = cols.count(), x0 = cols.first;
+  const int bit = F == PixelFormat::Mono ? (x0 & 7) : 0;
+  const std::size_t span = span_bytes(F, bit, count);
+  SourceRows<F> source(job);
+  const bool merge_rows = job.merge != Merge::None && rows.lo != rows.hi;
+  const bool copy = job.index == 0xcc && !merge_rows;
+  // A copy between equal formats goes straight across; a copy of colour rows is made in place.
+  const bool straight = copy && source.identity() && job.src->format == F;
+  const bool in_place = copy && F != PixelFormat::Mono;
+  std::vector<std::uint8_t> row_buf(span + 8), acc_buf;
   for (int r = 0; r < rows.count(); ++r) {
-    std::uint8_t* drow = ds.row(rows.first + r);
-    if (straight_copy) {
-      const std::uint8_t* srow = source->row(rows.pick[r]);
-      if (bpp == 1)
+    std::uint8_t* drow = job.dst->row(rows.first + r);
+    if (straight) {
+      const std::uint8_t* srow = job.src->row(rows.pick[r]);
+      if constexpr (F == PixelFormat::Mono)
         copy_bits(drow, x0, srow, cols.pick.front(), count);
       else
-        std::memcpy(drow + static_cast<std::size_t>(x0) * (bpp / 8),
-                    srow + static_cast<std::size_t>(cols.pick.front()) * (bpp / 8), span);
+        std::memcpy(drow + static_cast<std::size_t>(x0) * pixel_bytes(F),
+                    srow + static_cast<std::size_t>(cols.pick.front()) * pixel_bytes(F), span);
       continue;
     }
     if (in_place) {
-      source_row_into(rows.pick[r], drow + static_cast<std::size_t>(x0) * static_cast<std::size_t>(bpp / 8));
+      source.into(rows.pick[r], drow + static_cast<std::size_t>(x0) * pixel_bytes(F), 0);
       continue;
     }
     if (!merge_rows || rows.lo[r] == rows.hi[r]) {
-      source_row_into(rows.pick[r], row_buf.data());
+      source.into(rows.pick[r], row_buf.data(), bit);
     } else {
       acc_buf.resize(row_buf.size());
-      source_row_into(rows.lo[r], row_buf.data());
+      source.into(rows.lo[r], row_buf.data(), bit);
       for (int sy = rows.lo[r] + 1; sy <= rows.hi[r]; ++sy) {
-        source_row_into(sy, acc_buf.data());
+        source.into(sy, acc_buf.data(), bit);
         for (std::size_t i = 0; i < span; ++i)
-          row_buf[i] = merge == Merge::And ? (row_buf[i] & acc_buf[i]) : (row_buf[i] | acc_buf[i]);
+          row_buf[i] = job.merge == Merge::And ? (row_buf[i] & acc_buf[i]) : (row_buf[i] | acc_buf[i]);
       }
     }
-    apply_row(op, drow, bpp, x0, count, row_buf.data(), pattern.empty() ? nullptr : pattern.data());
+    apply_row<F>(op, drow, x0, count, row_buf.data(), pattern);
   }
+}
+
+template <PixelFormat F>
+void draw(const Job& job) {
+  const int count = job.cols.count(), x0 = job.cols.first;
+  std::vector<std::uint8_t> pattern;
+  if (job.brush) {
+    pattern.resize(span_bytes(F, F == PixelFormat::Mono ? (x0 & 7) : 0, count));
+    fill_pattern(pattern.data(), pattern.size(), F, pixel_of(job.brush->logbrush.lbColor, F));
+  }
+  const RopRow op = rop_row(job.index);
+  const std::uint8_t* p = pattern.empty() ? nullptr : pattern.data();
+  if (job.src) return draw_from_source<F>(job, op, p);
+  for (int r = 0; r < job.rows.count(); ++r) apply_row<F>(op, job.dst->row(job.rows.first + r), x0, count, nullptr, p);
+}
+
+// Maps the axes of a blit that takes a source, or makes the plain copy it is; false when it
+// draws nothing.
+bool map_source(const Blit& b, Job& job, const RECT& clip, long long x, long long y) {
+  DeviceContext& dc = *b.dst;
+  std::shared_ptr<Surface> source = b.src->surface;
+  RECT sclip = drawable_rect(*b.src);
+  long long sx = b.sx + b.src->origin.x, sy = b.sy + b.src->origin.y;
+  if (job.index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 && source.get() != dc.surface.get() &&
+      source->format == job.dst->format) {
+    plain_copy(*job.dst, clip, x, y, b.w, b.h, *source, sclip, sx, sy);
+    return false;
+  }
+  if (!build_axis(job.cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return false;
+  if (!build_axis(job.rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return false;
+  int mode = dc.stretch_mode;
+  if (mode == BLACKONWHITE)
+    job.merge = Merge::And;
+  else if (mode == WHITEONBLACK)
+    job.merge = Merge::Or;
+  // COLORONCOLOR takes single pixels; HALFTONE, which Win32 filters as it likes, does too.
+  if (source.get() == dc.surface.get()) {
+    // Reading and writing one surface: work from a copy of the source so that no pixel is
+    // read after it has been written.
+    source->ready();
+    auto copy = std::make_shared<Surface>(*source);
+    copy->top = copy->storage.data() + (source->top - source->storage.data());
+    source = copy;
+  }
+  job.src = std::move(source);
+  job.src_dc = b.src;
+  return true;
+}
+
+bool run(const Blit& b) {
+  DeviceContext& dc = *b.dst;
+  if (!dc.surface) return false;
+  Job job;
+  job.dst = dc.surface.get();
+  job.dst_dc = &dc;
+  job.index = (b.rop >> 16) & 0xff;
+  const bool use_src = rop_uses_source(job.index);
+
+  // Without a brush an operation that needs a pattern draws nothing (as Win32 does for
+  // pattern blits).
+  if (rop_uses_pattern(job.index)) {
+    job.brush = selected_brush(dc);
+    if (!job.brush) return true;
+  }
+
+  RECT clip = drawable_rect(dc);
+  long long x = b.x + dc.origin.x, y = b.y + dc.origin.y;
+  if (use_src) {
+    if (!b.src || !b.src->surface) return false;
+    if (!map_source(b, job, clip, x, y)) return true;
+  } else {
+    // Destination only: the extents as a blit of the same size.
+    if (!build_axis(job.cols, x, b.w, x, b.w, clip.left, clip.right, clip.left, clip.right, true)) return true;
+    if (!build_axis(job.rows, y, b.h, y, b.h, clip.top, clip.bottom, clip.top, clip.bottom, false)) return true;
+  }
+  with_format(job.dst->format, [&](auto f) { draw<decltype(f)::value>(job); });
   return true;
 }
 

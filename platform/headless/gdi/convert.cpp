@@ -1,6 +1,6 @@
 // Conversion of row spans between the monochrome, 24-bit and 32-bit formats, with the rules
-// Win32 applies in blits. Each pairing has its own loop; monochrome sources and targets move
-// a byte of eight pixels at a time where they can.
+// Win32 applies in blits. Each pairing has its own loop, picked once per call; monochrome
+// sources and targets move a byte of eight pixels at a time where they can.
 #include "gdi/raster.h"
 
 namespace veneer::headless::gdi::raster {
@@ -63,33 +63,15 @@ void copy_bits(std::uint8_t* dst, int dst_bit, const std::uint8_t* src, int src_
 
 namespace {
 
-void mono_to_colour(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int dst_bpp,
-                    const ConversionColors& c) {
-  if (dst_bpp == 32) {
-    auto* o = out;
-    for (int i = 0; i < count; ++i, o += 4) {
-      int x = sx + i;
-      std::uint32_t v = ((src[x >> 3] >> (7 - (x & 7))) & 1u) ? c.one : c.zero;
-      std::memcpy(o, &v, 4);
-    }
-  } else {
-    for (int i = 0; i < count; ++i) {
-      int x = sx + i;
-      std::uint32_t v = ((src[x >> 3] >> (7 - (x & 7))) & 1u) ? c.one : c.zero;
-      out[3 * i] = static_cast<std::uint8_t>(v);
-      out[3 * i + 1] = static_cast<std::uint8_t>(v >> 8);
-      out[3 * i + 2] = static_cast<std::uint8_t>(v >> 16);
-    }
-  }
+template <PixelFormat To>
+void mono_to_colour(const std::uint8_t* src, int sx, int count, std::uint8_t* out, const ConversionColors& c) {
+  for (int i = 0; i < count; ++i) write_pixel<To>(out, i, read_pixel<PixelFormat::Mono>(src, sx + i) ? c.one : c.zero);
 }
 
 // Colour to monochrome, eight pixels gathered into a byte before it is stored.
-template <int SrcBpp>
+template <PixelFormat From>
 void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
                     std::uint32_t background) {
-  constexpr int step = SrcBpp / 8;
-  const std::uint8_t* p = src + static_cast<std::size_t>(sx) * step;
-  int bit = out_bit;
   std::uint8_t* o = out;
   unsigned acc = 0;
   int pending = 0;  // bits gathered in acc for the current byte
@@ -98,15 +80,9 @@ void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
     std::uint8_t value = static_cast<std::uint8_t>((acc << (8 - pending)) >> first_bit);
     *o = static_cast<std::uint8_t>((*o & ~mask) | (value & mask));
   };
-  int first_bit = bit;
-  for (int i = 0; i < count; ++i, p += step) {
-    std::uint32_t v;
-    if constexpr (SrcBpp == 32)
-      std::memcpy(&v, p, 4);
-    else
-      v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-          (static_cast<std::uint32_t>(p[2]) << 16);
-    acc = (acc << 1) | (v == background ? 1u : 0u);
+  int first_bit = out_bit;
+  for (int i = 0; i < count; ++i) {
+    acc = (acc << 1) | (read_pixel<From>(src, sx + i) == background ? 1u : 0u);
     ++pending;
     if (first_bit + pending == 8) {
       flush(first_bit);
@@ -119,43 +95,49 @@ void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
   if (pending) flush(first_bit);
 }
 
-}  // namespace
+// Between the colour formats the colour bytes are kept: 24 to 32 makes a 0 top byte, 32 to
+// 24 drops it.
+template <PixelFormat From, PixelFormat To>
+void colour_to_colour(const std::uint8_t* src, int sx, int count, std::uint8_t* out) {
+  const std::uint8_t* p = src + static_cast<std::size_t>(sx) * pixel_bytes(From);
+  for (int i = 0; i < count; ++i, p += pixel_bytes(From), out += pixel_bytes(To)) {
+    out[0] = p[0];
+    out[1] = p[1];
+    out[2] = p[2];
+    if constexpr (To == PixelFormat::Bgrx32) out[3] = 0;
+  }
+}
 
-void convert_span(const std::uint8_t* src, int src_bpp, int sx, int count, std::uint8_t* out, int dst_bpp, int out_bit,
+template <PixelFormat From, PixelFormat To>
+void convert_span(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
                   const ConversionColors& colors) {
   if (count <= 0) return;
-  if (src_bpp == dst_bpp) {
-    if (src_bpp == 1)
-      copy_bits(out, out_bit, src, sx, count);
-    else
-      std::memmove(out, src + static_cast<std::size_t>(sx) * (src_bpp / 8),
-                   static_cast<std::size_t>(count) * (src_bpp / 8));
-    return;
+  if constexpr (From == To && From == PixelFormat::Mono) {
+    copy_bits(out, out_bit, src, sx, count);
+  } else if constexpr (From == To) {
+    std::memmove(out, src + static_cast<std::size_t>(sx) * pixel_bytes(From),
+                 static_cast<std::size_t>(count) * pixel_bytes(From));
+  } else if constexpr (From == PixelFormat::Mono) {
+    mono_to_colour<To>(src, sx, count, out, colors);
+  } else if constexpr (To == PixelFormat::Mono) {
+    // A 24-bit pixel has no top byte to compare.
+    const std::uint32_t background =
+        From == PixelFormat::Bgrx32 ? colors.source_background : colors.source_background & 0xffffff;
+    colour_to_mono<From>(src, sx, count, out, out_bit, background);
+  } else {
+    colour_to_colour<From, To>(src, sx, count, out);
   }
-  if (src_bpp == 1) return mono_to_colour(src, sx, count, out, dst_bpp, colors);
-  if (dst_bpp == 1) {
-    if (src_bpp == 32)
-      colour_to_mono<32>(src, sx, count, out, out_bit, colors.source_background);
-    else
-      colour_to_mono<24>(src, sx, count, out, out_bit, colors.source_background & 0xffffff);
-    return;
-  }
-  if (src_bpp == 24) {  // 24 to 32: the top byte becomes 0
-    const std::uint8_t* p = src + static_cast<std::size_t>(sx) * 3;
-    for (int i = 0; i < count; ++i, p += 3, out += 4) {
-      out[0] = p[0];
-      out[1] = p[1];
-      out[2] = p[2];
-      out[3] = 0;
-    }
-  } else {  // 32 to 24: the top byte is dropped
-    const std::uint8_t* p = src + static_cast<std::size_t>(sx) * 4;
-    for (int i = 0; i < count; ++i, p += 4, out += 3) {
-      out[0] = p[0];
-      out[1] = p[1];
-      out[2] = p[2];
-    }
-  }
+}
+
+template <PixelFormat From>
+SpanConversion conversion_from(PixelFormat to) {
+  return with_format(to, [](auto t) -> SpanConversion { return &convert_span<From, decltype(t)::value>; });
+}
+
+}  // namespace
+
+SpanConversion span_conversion(PixelFormat from, PixelFormat to) {
+  return with_format(from, [to](auto f) { return conversion_from<decltype(f)::value>(to); });
 }
 
 }  // namespace veneer::headless::gdi::raster

@@ -109,7 +109,7 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
     case VERTSIZE:
       return screen_height * 254 / (screen_dpi * 10);
     case BITSPIXEL:
-      return screen_bits_per_pixel;
+      return bits_of(screen_format);
     case PLANES:
       return 1;
     case NUMCOLORS:

@@ -12,35 +12,32 @@ namespace {
 
 // The colour at distance `at` from the first vertex over `length` pixels: each 16-bit channel
 // is blended in proportion and its high byte kept, so red 0xff00 to 0 over ten pixels gives
-// ff e5 cc b2 99 7f 66 4c 33 19 (as Wine does on 24- and 32-bit targets).
-std::uint32_t blend(const TRIVERTEX& a, const TRIVERTEX& b, long long at, long long length, int bpp) {
+// ff e5 cc b2 99 7f 66 4c 33 19 (as Wine does on 24- and 32-bit targets). A monochrome target
+// takes the nearer of black and white; colour targets step through BlendSteps instead.
+std::uint32_t blend_mono(const TRIVERTEX& a, const TRIVERTEX& b, long long at, long long length) {
   auto channel = [&](COLOR16 ca, COLOR16 cb) {
     long long v = (static_cast<long long>(ca) * (length - at) + static_cast<long long>(cb) * at) / length;
     return static_cast<std::uint32_t>(v >> 8) & 0xff;
   };
-  std::uint32_t r = channel(a.Red, b.Red), g = channel(a.Green, b.Green), bl = channel(a.Blue, b.Blue);
-  if (bpp == 1) return pixel_of(RGB(r, g, bl), 1);
-  std::uint32_t pixel = (r << 16) | (g << 8) | bl;
-  if (bpp == 32) pixel |= channel(a.Alpha, b.Alpha) << 24;  // 32-bit targets take the alpha channel too
-  return pixel;
+  return nearest_mono((channel(a.Red, b.Red) << 16) | (channel(a.Green, b.Green) << 8) | channel(a.Blue, b.Blue));
 }
 
-// The same blend stepped one pixel at a time: each channel's quotient and remainder are
-// carried from pixel to pixel, so a row costs no division per pixel and gives exactly the
-// colours blend() gives.
+// The same blend for a colour format, stepped one pixel at a time: each channel's quotient
+// and remainder are carried from pixel to pixel, so a row costs no division per pixel and
+// gives exactly the colours the blend gives. 32-bit targets take the alpha channel too.
+template <PixelFormat F>
 class BlendSteps {
  public:
-  BlendSteps(const TRIVERTEX& a, const TRIVERTEX& b, long long at, long long length, int bpp)
+  BlendSteps(const TRIVERTEX& a, const TRIVERTEX& b, long long at, long long length)
       : red_(a.Red, b.Red, at, length),
         green_(a.Green, b.Green, at, length),
         blue_(a.Blue, b.Blue, at, length),
-        alpha_(a.Alpha, b.Alpha, at, length),
-        with_alpha_(bpp == 32) {}
+        alpha_(a.Alpha, b.Alpha, at, length) {}
 
   // The colour at the current distance; moves on by one pixel.
   std::uint32_t next() {
     std::uint32_t pixel = (red_.value() << 16) | (green_.value() << 8) | blue_.value();
-    if (with_alpha_) pixel |= alpha_.value() << 24;
+    if constexpr (F == PixelFormat::Bgrx32) pixel |= alpha_.value() << 24;
     red_.step();
     green_.step();
     blue_.step();
@@ -80,57 +77,79 @@ class BlendSteps {
   };
 
   Channel red_, green_, blue_, alpha_;
-  bool with_alpha_;
 };
 
+// A gradient rectangle after clipping: the visible pixels x0..x1, y0..y1 (surface coordinates)
+// and where the blend starts and how long it runs along its axis.
+struct Gradient {
+  const TRIVERTEX* first;  // the vertex nearer the start of the blend gives the first colour
+  const TRIVERTEX* second;
+  long long x0, x1, y0, y1;
+  long long start, length;  // blend distance of the first visible pixel, and the blend's length
+  int count() const { return static_cast<int>(x1 - x0); }
+};
+
+// One row holds every colour; each row of the rectangle is a copy of it.
+template <PixelFormat F>
+void fill_horizontal(Surface& s, const Gradient& g) {
+  const int count = g.count();
+  const int bit = F == PixelFormat::Mono ? static_cast<int>(g.x0 & 7) : 0;
+  std::vector<std::uint8_t> row(raster::span_bytes(F, bit, count) + 1);
+  if constexpr (F == PixelFormat::Mono) {
+    for (int i = 0; i < count; ++i)
+      raster::write_pixel<F>(row.data(), bit + i, blend_mono(*g.first, *g.second, g.start + i, g.length));
+    for (long long y = g.y0; y < g.y1; ++y)
+      raster::copy_bits(s.row(static_cast<int>(y)), static_cast<int>(g.x0), row.data(), bit, count);
+  } else {
+    BlendSteps<F> steps(*g.first, *g.second, g.start, g.length);
+    for (int i = 0; i < count; ++i) raster::write_pixel<F>(row.data(), i, steps.next());
+    const std::size_t offset = static_cast<std::size_t>(g.x0) * pixel_bytes(F);
+    const std::size_t bytes = raster::span_bytes(F, 0, count);
+    for (long long y = g.y0; y < g.y1; ++y) raster::copy_span(s.row(static_cast<int>(y)) + offset, row.data(), bytes);
+  }
+}
+
+// Each row is one colour.
+template <PixelFormat F>
+void fill_vertical(Surface& s, const Gradient& g) {
+  const int count = g.count();
+  if constexpr (F == PixelFormat::Mono) {
+    std::vector<std::uint8_t> row(raster::span_bytes(F, 0, count) + 1);
+    for (long long y = g.y0; y < g.y1; ++y) {
+      raster::fill_pattern(row.data(), row.size(), F, blend_mono(*g.first, *g.second, g.start + (y - g.y0), g.length));
+      raster::copy_bits(s.row(static_cast<int>(y)), static_cast<int>(g.x0), row.data(), static_cast<int>(g.x0 & 7),
+                        count);
+    }
+  } else {
+    // Filled straight into the surface.
+    BlendSteps<F> steps(*g.first, *g.second, g.start, g.length);
+    const std::size_t offset = static_cast<std::size_t>(g.x0) * pixel_bytes(F);
+    for (long long y = g.y0; y < g.y1; ++y)
+      raster::fill_pixels<F>(s.row(static_cast<int>(y)) + offset, static_cast<std::size_t>(count), steps.next());
+  }
+}
+
 void fill_rect(DeviceContext& dc, const TRIVERTEX& v1, const TRIVERTEX& v2, bool vertical) {
-  Surface& s = *dc.surface;
-  const int bpp = s.bits_per_pixel;
-  // The vertex nearer the start of the blend gives the first colour, whichever order they come in.
-  const TRIVERTEX& first = (vertical ? v1.y <= v2.y : v1.x <= v2.x) ? v1 : v2;
-  const TRIVERTEX& second = &first == &v1 ? v2 : v1;
+  Gradient g;
+  g.first = (vertical ? v1.y <= v2.y : v1.x <= v2.x) ? &v1 : &v2;
+  g.second = g.first == &v1 ? &v2 : &v1;
   long long left = std::min(v1.x, v2.x), right = std::max(v1.x, v2.x);
   long long top = std::min(v1.y, v2.y), bottom = std::max(v1.y, v2.y);
   if (left == right || top == bottom) return;
   RECT clip = drawable_rect(dc);
   long long ox = dc.origin.x, oy = dc.origin.y;
-  long long x0 = std::max<long long>(left + ox, clip.left), x1 = std::min<long long>(right + ox, clip.right);
-  long long y0 = std::max<long long>(top + oy, clip.top), y1 = std::min<long long>(bottom + oy, clip.bottom);
-  if (x0 >= x1 || y0 >= y1) return;
-  const int count = static_cast<int>(x1 - x0);
-  const std::size_t pixel_bytes = static_cast<std::size_t>(bpp / 8);
-  if (!vertical) {
-    // One row holds every colour; each row of the rectangle is a copy of it.
-    std::vector<std::uint8_t> row(raster::span_bytes(bpp, static_cast<int>(x0 & 7), count) + 1);
-    int bit = bpp == 1 ? static_cast<int>(x0 & 7) : 0;
-    if (bpp == 1) {
-      for (int i = 0; i < count; ++i)
-        raster::write_pixel(row.data(), bpp, bit + i, blend(first, second, x0 + i - ox - left, right - left, bpp));
-    } else {
-      BlendSteps steps(first, second, x0 - ox - left, right - left, bpp);
-      for (int i = 0; i < count; ++i) raster::write_pixel(row.data(), bpp, i, steps.next());
-    }
-    for (long long y = y0; y < y1; ++y) {
-      std::uint8_t* d = s.row(static_cast<int>(y));
-      if (bpp == 1)
-        raster::copy_bits(d, static_cast<int>(x0), row.data(), bit, count);
-      else
-        raster::copy_span(d + x0 * pixel_bytes, row.data(), static_cast<std::size_t>(count) * pixel_bytes);
-    }
-  } else if (bpp != 1) {
-    // Each row is one colour, filled straight into the surface.
-    BlendSteps steps(first, second, y0 - oy - top, bottom - top, bpp);
-    for (long long y = y0; y < y1; ++y)
-      raster::fill_pixels(s.row(static_cast<int>(y)) + x0 * pixel_bytes, static_cast<std::size_t>(count), bpp,
-                          steps.next());
-  } else {
-    std::vector<std::uint8_t> row(raster::span_bytes(bpp, 0, count) + 1);
-    for (long long y = y0; y < y1; ++y) {
-      std::uint32_t pixel = blend(first, second, y - oy - top, bottom - top, bpp);
-      raster::fill_pattern(row.data(), row.size(), bpp, pixel);
-      raster::copy_bits(s.row(static_cast<int>(y)), static_cast<int>(x0), row.data(), static_cast<int>(x0 & 7), count);
-    }
-  }
+  g.x0 = std::max<long long>(left + ox, clip.left), g.x1 = std::min<long long>(right + ox, clip.right);
+  g.y0 = std::max<long long>(top + oy, clip.top), g.y1 = std::min<long long>(bottom + oy, clip.bottom);
+  if (g.x0 >= g.x1 || g.y0 >= g.y1) return;
+  g.start = vertical ? g.y0 - oy - top : g.x0 - ox - left;
+  g.length = vertical ? bottom - top : right - left;
+  Surface& s = *dc.surface;
+  with_format(s.format, [&](auto f) {
+    if (vertical)
+      fill_vertical<decltype(f)::value>(s, g);
+    else
+      fill_horizontal<decltype(f)::value>(s, g);
+  });
 }
 
 }  // namespace

@@ -40,6 +40,30 @@ void visible_steps(long long start, long long step, long long count, long long l
   last = std::min<long long>(last, count);
 }
 
+// A line of `pixel` from surface point (x0, y0) by (dx, dy), the last point left out,
+// inside `clip`.
+template <PixelFormat F>
+void draw_line(Surface& s, const RECT& clip, long long x0, long long y0, long long dx, long long dy,
+               std::uint32_t pixel) {
+  long long adx = std::llabs(dx), ady = std::llabs(dy);
+  // A line of n steps along its major axis has n pixels.
+  if (adx >= ady) {
+    long long step = dx > 0 ? 1 : -1, first, last;
+    visible_steps(x0, step, adx, clip.left, clip.right, first, last);
+    for (long long i = first; i < last; ++i) {
+      long long px = x0 + i * step, py = y0 + round_half_down(static_cast<__int128>(dy) * i, adx);
+      if (inside(clip, px, py)) raster::write_pixel<F>(s.row(static_cast<int>(py)), static_cast<int>(px), pixel);
+    }
+  } else {
+    long long step = dy > 0 ? 1 : -1, first, last;
+    visible_steps(y0, step, ady, clip.top, clip.bottom, first, last);
+    for (long long i = first; i < last; ++i) {
+      long long py = y0 + i * step, px = x0 + round_half_down(static_cast<__int128>(dx) * i, ady);
+      if (inside(clip, px, py)) raster::write_pixel<F>(s.row(static_cast<int>(py)), static_cast<int>(px), pixel);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -51,8 +75,10 @@ COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   long long px = static_cast<long long>(x) + d->origin.x, py = static_cast<long long>(y) + d->origin.y;
   if (!inside(drawable_rect(*d), px, py)) return CLR_INVALID;
   const Surface& s = *d->surface;
-  return color_of_pixel(raster::read_pixel(s.row(static_cast<int>(py)), s.bits_per_pixel, static_cast<int>(px)),
-                        s.bits_per_pixel);
+  const std::uint8_t* row = s.row(static_cast<int>(py));
+  std::uint32_t pixel =
+      with_format(s.format, [&](auto f) { return raster::read_pixel<decltype(f)::value>(row, static_cast<int>(px)); });
+  return color_of_pixel(pixel, s.format);
 }
 
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
@@ -60,11 +86,13 @@ COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
   DeviceContext* d = find_context(dc);
   if (!d || !d->surface) return CLR_INVALID;
   Surface& s = *d->surface;
-  std::uint32_t pixel = pixel_of(color, s.bits_per_pixel);
+  std::uint32_t pixel = pixel_of(color, s.format);
   long long px = static_cast<long long>(x) + d->origin.x, py = static_cast<long long>(y) + d->origin.y;
-  if (inside(drawable_rect(*d), px, py))
-    raster::write_pixel(s.row(static_cast<int>(py)), s.bits_per_pixel, static_cast<int>(px), pixel);
-  return color_of_pixel(pixel, s.bits_per_pixel);  // the colour the pixel takes
+  if (inside(drawable_rect(*d), px, py)) {
+    std::uint8_t* row = s.row(static_cast<int>(py));
+    with_format(s.format, [&](auto f) { raster::write_pixel<decltype(f)::value>(row, static_cast<int>(px), pixel); });
+  }
+  return color_of_pixel(pixel, s.format);  // the colour the pixel takes
 }
 
 BOOL WINAPI LineTo(HDC dc, int x, int y) {
@@ -77,28 +105,11 @@ BOOL WINAPI LineTo(HDC dc, int x, int y) {
   if (!pen || !d->surface) return TRUE;
   // Every pen is drawn one pixel wide and solid (the styles and widths this GDI offers).
   Surface& s = *d->surface;
-  const int bpp = s.bits_per_pixel;
   const std::uint32_t pixel = pen_pixel_of(*d, pen->logpen.lopnColor);
   const RECT clip = drawable_rect(*d);
   long long x0 = static_cast<long long>(from.x) + d->origin.x, y0 = static_cast<long long>(from.y) + d->origin.y;
   long long dx = static_cast<long long>(x) - from.x, dy = static_cast<long long>(y) - from.y;
-  long long adx = std::llabs(dx), ady = std::llabs(dy);
-  // The last point is not drawn: a line of n steps along its major axis has n pixels.
-  if (adx >= ady) {
-    long long step = dx > 0 ? 1 : -1, first, last;
-    visible_steps(x0, step, adx, clip.left, clip.right, first, last);
-    for (long long i = first; i < last; ++i) {
-      long long px = x0 + i * step, py = y0 + round_half_down(static_cast<__int128>(dy) * i, adx);
-      if (inside(clip, px, py)) raster::write_pixel(s.row(static_cast<int>(py)), bpp, static_cast<int>(px), pixel);
-    }
-  } else {
-    long long step = dy > 0 ? 1 : -1, first, last;
-    visible_steps(y0, step, ady, clip.top, clip.bottom, first, last);
-    for (long long i = first; i < last; ++i) {
-      long long py = y0 + i * step, px = x0 + round_half_down(static_cast<__int128>(dx) * i, ady);
-      if (inside(clip, px, py)) raster::write_pixel(s.row(static_cast<int>(py)), bpp, static_cast<int>(px), pixel);
-    }
-  }
+  with_format(s.format, [&](auto f) { draw_line<decltype(f)::value>(s, clip, x0, y0, dx, dy, pixel); });
   return TRUE;
 }
 

@@ -2,64 +2,16 @@
 #include "gdi/objects.h"
 
 #include <cstring>
-#include <limits>
-#include <new>
 
 #include <veneer/headless/kernel_base.h>
 
 namespace veneer::headless::gdi {
 
-std::size_t ddb_row_bytes(int width, int bits_per_pixel) {
-  if (width < 0 || bits_per_pixel <= 0) return 0;
-  std::uint64_t bits = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bits_per_pixel);
-  return static_cast<std::size_t>((bits + 15) / 16 * 2);
-}
-
-std::size_t dib_row_bytes(int width, int bits_per_pixel) {
-  if (width < 0 || bits_per_pixel <= 0) return 0;
-  std::uint64_t bits = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bits_per_pixel);
-  return static_cast<std::size_t>((bits + 31) / 32 * 4);
-}
-
-std::shared_ptr<Surface> Surface::make(int width, int height, int bits_per_pixel, int row_align, bool bottom_up) {
-  if (width <= 0 || height <= 0) return nullptr;
-  std::size_t row = row_align == 2 ? ddb_row_bytes(width, bits_per_pixel) : dib_row_bytes(width, bits_per_pixel);
-  // Keep every byte offset within a signed 32-bit range: a bitmap larger than that is refused,
-  // as Win32 refuses it.
-  constexpr std::uint64_t max_bytes = std::numeric_limits<std::int32_t>::max();
-  std::uint64_t total = static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(height);
-  if (total == 0 || total > max_bytes) return nullptr;
-  auto s = std::make_shared<Surface>();
-  try {
-    s->storage.resize(static_cast<std::size_t>(total));
-    s->clear_pending = true;
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-  s->width = width;
-  s->height = height;
-  s->bits_per_pixel = bits_per_pixel;
-  s->row_bytes = row;
-  if (bottom_up) {
-    s->top = s->storage.data() + row * static_cast<std::size_t>(height - 1);
-    s->stride = -static_cast<std::ptrdiff_t>(row);
-  } else {
-    s->top = s->storage.data();
-    s->stride = static_cast<std::ptrdiff_t>(row);
-  }
-  return s;
-}
-
-void Surface::clear() const {
-  // The vector's own elements are not const; only this view of them is.
-  std::memset(const_cast<std::uint8_t*>(storage.data()), 0, storage.size());
-  clear_pending = false;
-}
-
 std::shared_ptr<Surface> screen_surface() {
   static std::shared_ptr<Surface>* screen = nullptr;
   std::lock_guard lock(platform_lock());
-  if (!screen) screen = new std::shared_ptr<Surface>(Surface::make(screen_width, screen_height, 32, 4, false));
+  if (!screen)
+    screen = new std::shared_ptr<Surface>(Surface::make(screen_width, screen_height, screen_format, 4, false));
   return *screen;
 }
 
@@ -82,31 +34,46 @@ COLORREF resolve_color(COLORREF color) {
   return color & 0x00ffffff;
 }
 
-std::uint32_t pixel_of(COLORREF color, int bits_per_pixel) {
+std::uint32_t nearest_mono(std::uint32_t colour_pixel) {
+  std::uint32_t r = (colour_pixel >> 16) & 0xff, g = (colour_pixel >> 8) & 0xff, b = colour_pixel & 0xff;
+  // A tie goes to black.
+  std::uint32_t to_black = r * r + g * g + b * b;
+  std::uint32_t to_white = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
+  return to_white < to_black ? 1 : 0;
+}
+
+std::uint32_t pixel_of(COLORREF color, PixelFormat format) {
   COLORREF c = resolve_color(color);
-  std::uint32_t r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-  if (bits_per_pixel == 1) {
-    // The nearer of black and white; a tie goes to black.
-    std::uint32_t to_black = r * r + g * g + b * b;
-    std::uint32_t to_white = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
-    return to_white < to_black ? 1 : 0;
+  std::uint32_t rgb = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+  switch (format) {
+    case PixelFormat::Mono:
+      return nearest_mono(rgb);
+    case PixelFormat::Bgr24:
+    case PixelFormat::Bgrx32:
+      return rgb;
   }
-  return (r << 16) | (g << 8) | b;
+  unknown_pixel_format();
 }
 
 std::uint32_t pen_pixel_of(const DeviceContext& dc, COLORREF color) {
-  int bpp = dc.surface ? dc.surface->bits_per_pixel : 1;
-  if (bpp != 1) return pixel_of(color, bpp);
+  PixelFormat format = dc.surface ? dc.surface->format : PixelFormat::Mono;
+  if (format != PixelFormat::Mono) return pixel_of(color, format);
   COLORREF c = resolve_color(color);
   if (c == 0) return 0;
   if (c == 0xffffff) return 1;
-  std::uint32_t bk = pixel_of(dc.bk_color, 1);
+  std::uint32_t bk = pixel_of(dc.bk_color, PixelFormat::Mono);
   return color == dc.bk_color ? bk : bk ^ 1;
 }
 
-COLORREF color_of_pixel(std::uint32_t pixel, int bits_per_pixel) {
-  if (bits_per_pixel == 1) return pixel ? 0xffffff : 0;
-  return RGB((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
+COLORREF color_of_pixel(std::uint32_t pixel, PixelFormat format) {
+  switch (format) {
+    case PixelFormat::Mono:
+      return pixel ? 0xffffff : 0;
+    case PixelFormat::Bgr24:
+    case PixelFormat::Bgrx32:
+      return RGB((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
+  }
+  unknown_pixel_format();
 }
 
 // ---- Stock objects
@@ -176,7 +143,7 @@ StockObjects& stock() {
   // Every new memory context starts with this 1x1 monochrome bitmap; unlike other bitmaps it
   // may be selected into any number of contexts.
   auto b = std::make_unique<BitmapObject>();
-  b->surface = Surface::make(1, 1, 1, 2, false);
+  b->surface = Surface::make(1, 1, PixelFormat::Mono, 2, false);
   s->default_bitmap = static_cast<HBITMAP>(make_stock(std::move(b)));
   return *s;
 }
@@ -241,9 +208,9 @@ BITMAP bitmap_record(const BitmapObject& b) {
   r.bmType = 0;
   r.bmWidth = s.width;
   r.bmHeight = s.height;
-  r.bmWidthBytes = static_cast<LONG>(b.dib_section ? s.row_bytes : ddb_row_bytes(s.width, s.bits_per_pixel));
+  r.bmWidthBytes = static_cast<LONG>(b.dib_section ? s.row_bytes : ddb_row_bytes(s.width, s.format));
   r.bmPlanes = 1;
-  r.bmBitsPixel = static_cast<WORD>(s.bits_per_pixel);
+  r.bmBitsPixel = static_cast<WORD>(bits_of(s.format));
   // A DIB section shows its bits from the first row in memory (the bottom row when bottom-up).
   s.ready();  // a program may read the bits straight away
   r.bmBits = b.dib_section ? const_cast<std::uint8_t*>(s.storage.data()) : nullptr;

@@ -5,21 +5,15 @@
 //
 // Coordinates: a context draws into its surface at (x + origin.x, y + origin.y) and never
 // outside `clip` (surface coordinates), which a memory or screen context keeps as the whole
-// surface. Pixels of a surface row are laid out as Win32 lays out DIB rows:
-//   1 bit:  most significant bit first; 1 is white, 0 is black (a monochrome bitmap);
-//   24 bit: blue, green, red bytes;
-//   32 bit: one little-endian DWORD 0xAARRGGBB (the top byte is kept by copies, written as 0
-//           by colours, as Win32 does).
+// surface. Surfaces and their pixel layouts are described in gdi/surface.h.
 #pragma once
 
 #include <pixman.h>
 
 #include <cstdint>
 #include <memory>
-#include <new>
-#include <utility>
-#include <vector>
 
+#include "gdi/surface.h"
 #include "kernel/object_table.h"
 #include <veneer/headless/gdi.h>
 
@@ -28,73 +22,8 @@ namespace veneer::headless::gdi {
 // The screen of the headless desktop, as Wine's null display reports its own.
 constexpr int screen_width = 1024;
 constexpr int screen_height = 768;
-constexpr int screen_bits_per_pixel = 32;
+constexpr PixelFormat screen_format = PixelFormat::Bgrx32;
 constexpr int screen_dpi = 96;
-
-// The pixels of a bitmap. Rows are reached through row(y), y = 0 being the top row, whatever
-// order the rows have in memory (bottom-up DIB sections run backwards).
-// Leaves the elements of a vector uninitialised when it grows, for storage that is filled
-// before it is read.
-template <class T>
-struct UninitializedAllocator : std::allocator<T> {
-  template <class U>
-  struct rebind {
-    using other = UninitializedAllocator<U>;
-  };
-  UninitializedAllocator() = default;
-  template <class U>
-  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
-  template <class U>
-  void construct(U* p) noexcept {
-    ::new (static_cast<void*>(p)) U;
-  }
-  template <class U, class... Args>
-  void construct(U* p, Args&&... args) {
-    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-  }
-};
-
-struct Surface {
-  int width = 0;
-  int height = 0;
-  int bits_per_pixel = 0;     // 1, 24 or 32
-  std::size_t row_bytes = 0;  // stored length of a row (2-byte multiple for DDBs, 4 for DIBs)
-  std::ptrdiff_t stride = 0;  // from one row to the row below it: +row_bytes or -row_bytes
-  // A new surface is all zero, but its bytes are only cleared when they are first reached
-  // (through row() or ready()): a surface that a copy fills completely is never cleared.
-  std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> storage;
-  std::uint8_t* top = nullptr;  // row 0
-  mutable bool clear_pending = false;
-
-  std::uint8_t* row(int y) {
-    ready();
-    return top + static_cast<std::ptrdiff_t>(y) * stride;
-  }
-  const std::uint8_t* row(int y) const {
-    ready();
-    return top + static_cast<std::ptrdiff_t>(y) * stride;
-  }
-  // Makes the bytes hold the pixels (zero, if nothing was written yet); every access to
-  // `storage` goes through this first.
-  void ready() const {
-    if (clear_pending) clear();
-  }
-  // For a caller about to overwrite every byte of `storage`: the clearing is skipped.
-  void will_overwrite_all() { clear_pending = false; }
-
-  // A zero-filled surface; null when the size cannot be held. Row lengths are rounded to
-  // `row_align` bytes; bottom_up lays the rows out in memory from the bottom row up.
-  static std::shared_ptr<Surface> make(int width, int height, int bits_per_pixel, int row_align, bool bottom_up);
-
- private:
-  void clear() const;
-};
-
-// Row length of a device-dependent bitmap (what GetObjectA reports and GetBitmapBits uses):
-// rows padded to 2 bytes, as Win32 does. Zero when the size overflows.
-std::size_t ddb_row_bytes(int width, int bits_per_pixel);
-// Row length of a DIB: padded to 4 bytes.
-std::size_t dib_row_bytes(int width, int bits_per_pixel);
 
 // An object that contexts select (pen, brush, font): deleting it while a context holds it
 // is deferred until the last context lets it go, as Win32 does.
@@ -194,14 +123,16 @@ void set_window_context_hooks(const WindowContextHooks& hooks);
 // Colours. A COLORREF with bit 24 set names an entry of the default 20-colour palette (its low
 // word the index); otherwise its top byte is ignored, as Win32 does.
 COLORREF resolve_color(COLORREF color);
-// The pixel value of a colour on a surface of the depth: 0x00RRGGBB for 24 and 32 bits; for
-// 1 bit the nearer of black and white.
-std::uint32_t pixel_of(COLORREF color, int bits_per_pixel);
+// The pixel value of a colour in a format: 0x00RRGGBB in colour; in monochrome the nearer of
+// black and white.
+std::uint32_t pixel_of(COLORREF color, PixelFormat format);
+// The nearer of black (0) and white (1) to a colour pixel's 0x??RRGGBB.
+std::uint32_t nearest_mono(std::uint32_t colour_pixel);
 // A pen's pixel: on a monochrome surface a colour other than pure black or white is drawn as
 // the context's background colour when it equals it, and as the opposite otherwise.
 std::uint32_t pen_pixel_of(const DeviceContext& dc, COLORREF color);
 // The colour a pixel value stands for.
-COLORREF color_of_pixel(std::uint32_t pixel, int bits_per_pixel);
+COLORREF color_of_pixel(std::uint32_t pixel, PixelFormat format);
 
 // The 1x1 monochrome bitmap every new memory context holds (a stock object).
 HBITMAP default_bitmap();

@@ -1,59 +1,76 @@
 // Row-level raster primitives of the headless GDI: pixel access, conversion of row spans
 // between pixel formats with Win32's colour rules, and the 256 ternary raster operations
-// applied to whole rows. Internal to the platform.
+// applied to whole rows. The format is a template argument wherever a loop runs over pixels;
+// callers choose it once per call (with_format, or a function picked from a table).
+// Internal to the platform.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "gdi/pixel_format.h"
+
 namespace veneer::headless::gdi::raster {
 
-inline std::uint32_t read_pixel(const std::uint8_t* row, int bpp, int x) {
-  switch (bpp) {
-    case 1:
+template <PixelFormat F>
+inline std::uint32_t read_pixel(const std::uint8_t* row, int x) {
+  PixelFormat format = F;  // -Wswitch checks a switch over a variable, not over a constant
+  switch (format) {
+    case PixelFormat::Mono:
       return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 24: {
+    case PixelFormat::Bgr24: {
       const std::uint8_t* p = row + static_cast<std::size_t>(x) * 3;
       return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
              (static_cast<std::uint32_t>(p[2]) << 16);
     }
-    default: {
+    case PixelFormat::Bgrx32: {
       std::uint32_t v;
       std::memcpy(&v, row + static_cast<std::size_t>(x) * 4, 4);
       return v;
     }
   }
+  unknown_pixel_format();
 }
 
-inline void write_pixel(std::uint8_t* row, int bpp, int x, std::uint32_t value) {
-  switch (bpp) {
-    case 1: {
+template <PixelFormat F>
+inline void write_pixel(std::uint8_t* row, int x, std::uint32_t value) {
+  PixelFormat format = F;  // as in read_pixel
+  switch (format) {
+    case PixelFormat::Mono: {
       std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
       if (value & 1)
         row[x >> 3] |= bit;
       else
         row[x >> 3] &= static_cast<std::uint8_t>(~bit);
-      break;
+      return;
     }
-    case 24: {
+    case PixelFormat::Bgr24: {
       std::uint8_t* p = row + static_cast<std::size_t>(x) * 3;
       p[0] = static_cast<std::uint8_t>(value);
       p[1] = static_cast<std::uint8_t>(value >> 8);
       p[2] = static_cast<std::uint8_t>(value >> 16);
-      break;
+      return;
     }
-    default:
+    case PixelFormat::Bgrx32:
       std::memcpy(row + static_cast<std::size_t>(x) * 4, &value, 4);
+      return;
   }
+  unknown_pixel_format();
 }
 
-// Bytes that hold `count` pixels of the depth starting at bit offset `bit` (monochrome) or at
+// Bytes that hold `count` pixels of the format starting at bit offset `bit` (monochrome) or at
 // a whole pixel (colour).
-inline std::size_t span_bytes(int bpp, int bit, int count) {
+constexpr std::size_t span_bytes(PixelFormat format, int bit, int count) {
   if (count <= 0) return 0;
-  if (bpp == 1) return (static_cast<std::size_t>(bit) + static_cast<std::size_t>(count) + 7) / 8;
-  return static_cast<std::size_t>(count) * static_cast<std::size_t>(bpp / 8);
+  switch (format) {
+    case PixelFormat::Mono:
+      return (static_cast<std::size_t>(bit) + static_cast<std::size_t>(count) + 7) / 8;
+    case PixelFormat::Bgr24:
+    case PixelFormat::Bgrx32:
+      return static_cast<std::size_t>(count) * pixel_bytes(format);
+  }
+  unknown_pixel_format();
 }
 
 // The colours that conversions between monochrome and colour need.
@@ -63,15 +80,16 @@ struct ConversionColors {
   std::uint32_t one = 0;                // and a 1 bit this one
 };
 
-// Writes `count` pixels of `src` (depth src_bpp) from column sx into `out`, in the depth
-// dst_bpp; monochrome output starts at bit `out_bit` of out[0] and leaves the other bits of
-// the first and last byte as they were.
+// Writes `count` pixels of `src` from column sx into `out`, in the target format; monochrome
+// output starts at bit `out_bit` of out[0] and leaves the other bits of the first and last
+// byte as they were.
 //   colour to monochrome: a pixel equal to colors.source_background (all 32 bits of a 32-bit
 //     pixel) becomes 1, every other pixel 0;
 //   monochrome to colour: 0 becomes colors.zero, 1 becomes colors.one;
 //   between 24 and 32 bits: the colour bytes are kept; 32-bit pixels made here have a 0 top byte.
-void convert_span(const std::uint8_t* src, int src_bpp, int sx, int count, std::uint8_t* out, int dst_bpp, int out_bit,
-                  const ConversionColors& colors);
+using SpanConversion = void (*)(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
+                                const ConversionColors& colors);
+SpanConversion span_conversion(PixelFormat from, PixelFormat to);
 
 // Copies `count` bits from src (starting at bit src_bit) to dst (starting at bit dst_bit),
 // leaving the other bits of dst's first and last bytes alone.
@@ -87,8 +105,8 @@ constexpr bool rop_uses_source(unsigned index) { return (((index >> 2) ^ index) 
 constexpr bool rop_uses_pattern(unsigned index) { return (((index >> 4) ^ index) & 0x0f) != 0; }
 constexpr bool rop_uses_destination(unsigned index) { return (((index >> 1) ^ index) & 0x55) != 0; }
 
-// Fills n bytes with a solid pattern of the pixel value in the depth (monochrome: 0 or 1).
-void fill_pattern(std::uint8_t* out, std::size_t n, int bpp, std::uint32_t pixel);
+// Fills n bytes with a solid pattern of the pixel value in the format (monochrome: 0 or 1).
+void fill_pattern(std::uint8_t* out, std::size_t n, PixelFormat format, std::uint32_t pixel);
 
 // Copies n bytes between spans that do not overlap, in 64-byte blocks. For the spans of a
 // row or two (a few KiB) that a caller copies many times over this keeps up with the stores
@@ -98,7 +116,8 @@ inline void copy_span(std::uint8_t* dst, const std::uint8_t* src, std::size_t n)
   std::memcpy(dst, src, n);
 }
 
-// Writes `count` pixels of the value from out[0] on, in a colour depth (24 or 32 bits).
-void fill_pixels(std::uint8_t* out, std::size_t count, int bpp, std::uint32_t pixel);
+// Writes `count` pixels of the value from out[0] on, in a colour format.
+template <PixelFormat F>
+void fill_pixels(std::uint8_t* out, std::size_t count, std::uint32_t pixel);
 
 }  // namespace veneer::headless::gdi::raster

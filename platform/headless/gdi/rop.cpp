@@ -118,31 +118,41 @@ void repeat_block(std::uint8_t* out, std::size_t n, const std::uint8_t (&block)[
 
 }  // namespace
 
-void fill_pixels(std::uint8_t* out, std::size_t count, int bpp, std::uint32_t pixel) {
-  if (bpp == 24) {
-    std::uint8_t block[48];
-    for (std::size_t i = 0; i < sizeof block; i += 3) {
-      block[i] = static_cast<std::uint8_t>(pixel);
-      block[i + 1] = static_cast<std::uint8_t>(pixel >> 8);
-      block[i + 2] = static_cast<std::uint8_t>(pixel >> 16);
-    }
-    repeat_block(out, count * 3, block);
-  } else {
-    std::uint8_t block[64];
-    for (std::size_t i = 0; i < sizeof block; i += 4) std::memcpy(block + i, &pixel, 4);
-    repeat_block(out, count * 4, block);
-  }
+template <PixelFormat F>
+void fill_pixels(std::uint8_t* out, std::size_t count, std::uint32_t pixel) {
+  static_assert(F != PixelFormat::Mono, "monochrome pixels share bytes: fill_pattern fills them");
+  constexpr std::size_t size = pixel_bytes(F);
+  std::uint8_t block[16 * size];
+  for (int i = 0; i < 16; ++i) write_pixel<F>(block, i, pixel);
+  repeat_block(out, count * size, block);
 }
 
-void fill_pattern(std::uint8_t* out, std::size_t n, int bpp, std::uint32_t pixel) {
-  if (bpp == 1) {
-    std::memset(out, (pixel & 1) ? 0xff : 0x00, n);
-    return;
-  }
-  // Whole pixels, then the bytes of a last partial one.
-  const std::size_t size = static_cast<std::size_t>(bpp / 8);
-  fill_pixels(out, n / size, bpp, pixel);
+template void fill_pixels<PixelFormat::Bgr24>(std::uint8_t*, std::size_t, std::uint32_t);
+template void fill_pixels<PixelFormat::Bgrx32>(std::uint8_t*, std::size_t, std::uint32_t);
+
+namespace {
+
+// Whole pixels, then the bytes of a last partial one.
+template <PixelFormat F>
+void fill_colour_pattern(std::uint8_t* out, std::size_t n, std::uint32_t pixel) {
+  constexpr std::size_t size = pixel_bytes(F);
+  fill_pixels<F>(out, n / size, pixel);
   for (std::size_t i = n / size * size; i < n; ++i) out[i] = static_cast<std::uint8_t>(pixel >> (8 * (i % size)));
+}
+
+}  // namespace
+
+void fill_pattern(std::uint8_t* out, std::size_t n, PixelFormat format, std::uint32_t pixel) {
+  switch (format) {
+    case PixelFormat::Mono:
+      std::memset(out, (pixel & 1) ? 0xff : 0x00, n);
+      return;
+    case PixelFormat::Bgr24:
+      return fill_colour_pattern<PixelFormat::Bgr24>(out, n, pixel);
+    case PixelFormat::Bgrx32:
+      return fill_colour_pattern<PixelFormat::Bgrx32>(out, n, pixel);
+  }
+  unknown_pixel_format();
 }
 
 }  // namespace veneer::headless::gdi::raster

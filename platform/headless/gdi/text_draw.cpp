@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gdi/objects.h"
+#include "gdi/raster.h"
 #include "gdi/text_fonts.h"
 
 using namespace veneer::headless;
@@ -63,28 +64,6 @@ int layout(const text::RealizedFont& font, const Line& line, UINT format, std::v
   return static_cast<int>(x);
 }
 
-template <int Bits>
-void put_pixel(std::uint8_t* row, int x, std::uint32_t pixel) {
-  if constexpr (Bits == 32) {
-    std::uint8_t* p = row + static_cast<std::size_t>(x) * 4;
-    p[0] = static_cast<std::uint8_t>(pixel);
-    p[1] = static_cast<std::uint8_t>(pixel >> 8);
-    p[2] = static_cast<std::uint8_t>(pixel >> 16);
-    p[3] = 0;
-  } else if constexpr (Bits == 24) {
-    std::uint8_t* p = row + static_cast<std::size_t>(x) * 3;
-    p[0] = static_cast<std::uint8_t>(pixel);
-    p[1] = static_cast<std::uint8_t>(pixel >> 8);
-    p[2] = static_cast<std::uint8_t>(pixel >> 16);
-  } else {
-    const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
-    if (pixel)
-      row[x >> 3] |= bit;
-    else
-      row[x >> 3] &= static_cast<std::uint8_t>(~bit);
-  }
-}
-
 // Where a context may draw, in surface coordinates.
 struct Target {
   gdi::Surface* surface;
@@ -92,7 +71,7 @@ struct Target {
   POINT origin;
 };
 
-template <int Bits>
+template <gdi::PixelFormat F>
 void fill_rect(const Target& t, RECT r, std::uint32_t pixel) {
   r.left = std::max(r.left, t.clip.left);
   r.top = std::max(r.top, t.clip.top);
@@ -100,12 +79,12 @@ void fill_rect(const Target& t, RECT r, std::uint32_t pixel) {
   r.bottom = std::min(r.bottom, t.clip.bottom);
   for (int y = r.top; y < r.bottom; ++y) {
     std::uint8_t* row = t.surface->row(y);
-    for (int x = r.left; x < r.right; ++x) put_pixel<Bits>(row, x, pixel);
+    for (int x = r.left; x < r.right; ++x) gdi::raster::write_pixel<F>(row, x, pixel);
   }
 }
 
 // A rendered 1-bit glyph with its top left at (left, top) in surface coordinates.
-template <int Bits>
+template <gdi::PixelFormat F>
 void blit_glyph(const Target& t, const FT_Bitmap& bitmap, int left, int top, std::uint32_t pixel) {
   const int x0 = std::max<int>(left, t.clip.left),
             x1 = std::min<int>(left + static_cast<int>(bitmap.width), t.clip.right);
@@ -115,19 +94,19 @@ void blit_glyph(const Target& t, const FT_Bitmap& bitmap, int left, int top, std
     std::uint8_t* row = t.surface->row(y);
     for (int x = x0; x < x1; ++x) {
       const int gx = x - left;
-      if (bits[gx >> 3] & (0x80 >> (gx & 7))) put_pixel<Bits>(row, x, pixel);
+      if (bits[gx >> 3] & (0x80 >> (gx & 7))) gdi::raster::write_pixel<F>(row, x, pixel);
     }
   }
 }
 
-template <int Bits>
+template <gdi::PixelFormat F>
 void draw_run(const Target& t, const text::RealizedFont& font, const gdi::DeviceContext& dc, int x, int y,
               const std::string& chars, const std::vector<int>& positions, int width, int mnemonic) {
-  const std::uint32_t fore = gdi::pixel_of(gdi::resolve_color(dc.text_color), Bits);
+  const std::uint32_t fore = gdi::pixel_of(gdi::resolve_color(dc.text_color), F);
   const int sx = x + t.origin.x, sy = y + t.origin.y;
   if (dc.bk_mode == OPAQUE)
-    fill_rect<Bits>(t, RECT{sx, sy, sx + width, sy + font.metrics.tmHeight},
-                    gdi::pixel_of(gdi::resolve_color(dc.bk_color), Bits));
+    fill_rect<F>(t, RECT{sx, sy, sx + width, sy + font.metrics.tmHeight},
+                 gdi::pixel_of(gdi::resolve_color(dc.bk_color), F));
   FT_Face face = font.face;
   for (std::size_t i = 0; i < chars.size(); ++i) {
     const unsigned glyph = text::glyph_index(font, static_cast<unsigned char>(chars[i]));
@@ -135,19 +114,19 @@ void draw_run(const Target& t, const text::RealizedFont& font, const gdi::Device
     if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0) continue;
     const FT_GlyphSlot slot = face->glyph;
     if (slot->bitmap.pixel_mode != FT_PIXEL_MODE_MONO) continue;
-    blit_glyph<Bits>(t, slot->bitmap, sx + positions[i] + slot->bitmap_left,
-                     sy + font.metrics.tmAscent - slot->bitmap_top, fore);
+    blit_glyph<F>(t, slot->bitmap, sx + positions[i] + slot->bitmap_left, sy + font.metrics.tmAscent - slot->bitmap_top,
+                  fore);
   }
   const int underline_y = sy + font.metrics.tmAscent + 1;
-  if (font.underline) fill_rect<Bits>(t, RECT{sx, underline_y, sx + width, underline_y + 1}, fore);
+  if (font.underline) fill_rect<F>(t, RECT{sx, underline_y, sx + width, underline_y + 1}, fore);
   if (mnemonic >= 0 && static_cast<std::size_t>(mnemonic) < chars.size()) {
     const int left = sx + positions[static_cast<std::size_t>(mnemonic)];
     const int right = left + font.advances[static_cast<unsigned char>(chars[static_cast<std::size_t>(mnemonic)])];
-    fill_rect<Bits>(t, RECT{left, underline_y, right, underline_y + 1}, fore);
+    fill_rect<F>(t, RECT{left, underline_y, right, underline_y + 1}, fore);
   }
   if (font.strike_out) {
     const int strike_y = sy + font.metrics.tmAscent - font.metrics.tmAscent / 3;
-    fill_rect<Bits>(t, RECT{sx, strike_y, sx + width, strike_y + 1}, fore);
+    fill_rect<F>(t, RECT{sx, strike_y, sx + width, strike_y + 1}, fore);
   }
 }
 
@@ -158,19 +137,9 @@ void draw_text(gdi::DeviceContext& dc, const text::RealizedFont& font, int x, in
   Target t{dc.surface.get(), clip, dc.origin};
   std::vector<int> positions;
   const int width = layout(font, line, format, &positions);
-  switch (dc.surface->bits_per_pixel) {
-    case 32:
-      draw_run<32>(t, font, dc, x, y, line.chars, positions, width, line.mnemonic);
-      break;
-    case 24:
-      draw_run<24>(t, font, dc, x, y, line.chars, positions, width, line.mnemonic);
-      break;
-    case 1:
-      draw_run<1>(t, font, dc, x, y, line.chars, positions, width, line.mnemonic);
-      break;
-    default:
-      break;
-  }
+  gdi::with_format(dc.surface->format, [&](auto f) {
+    draw_run<decltype(f)::value>(t, font, dc, x, y, line.chars, positions, width, line.mnemonic);
+  });
 }
 
 }  // namespace
