@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
 #include <random>
 #include <string>
@@ -84,17 +85,22 @@ TEST(UrlEncode, OnlyTheSpaceBecomesAPlus) { EXPECT_EQ(str(AfxUrlEncode(" \t\n\v\
 
 TEST(UrlEncode, IgnoresTheHostsLocale) {
   // Under a Latin-1 locale isalnum() accepts letters such as 0xE4; the encoding must not.
-  const char* locales[] = {"de_DE.ISO-8859-1", "de_DE", "en_US.ISO-8859-1", "German_Germany.1252", "C.UTF-8"};
+  // Whether the locale is there is asked of setlocale and isalnum, not of the encoding.
   std::string saved = std::setlocale(LC_ALL, nullptr);
-  bool any = false;
-  for (const char* name : locales) {
-    if (!std::setlocale(LC_ALL, name)) continue;
-    any = true;
-    std::string encoded = str(AfxUrlEncode(bytes({0xE4, 0xC9, 0xFF, 0xA0, 0x85})));
-    EXPECT_EQ(encoded, "%E4%C9%FF%A0%85") << "locale " << name;
+  const char* latin1 = nullptr;
+  for (const char* name : {"de_DE.ISO-8859-1", "de_DE.iso88591", "German_Germany.1252"}) {
+    if (std::setlocale(LC_ALL, name) && std::isalnum(0xE4)) {
+      latin1 = name;
+      break;
+    }
   }
+  if (!latin1) {
+    std::setlocale(LC_ALL, saved.c_str());
+    GTEST_SKIP() << "no Latin-1 locale is installed (scripts/setup.sh generates de_DE.ISO-8859-1)";
+  }
+  std::string encoded = str(AfxUrlEncode(bytes({0xE4, 0xC9, 0xFF, 0xA0, 0x85})));
   std::setlocale(LC_ALL, saved.c_str());
-  if (!any) GTEST_SKIP() << "no locale other than the classic one is installed";
+  EXPECT_EQ(encoded, "%E4%C9%FF%A0%85") << "locale " << latin1;
 }
 
 TEST(UrlEncode, DecodingTheEncodingGivesTheInputBack) {
