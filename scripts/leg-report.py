@@ -32,13 +32,19 @@ def outcome(case):
         failure = case.find("error")
     if failure is not None or case.get("status") == "fail":
         text = failure.get("message", "") if failure is not None else ""
-        return "failed", text.strip().splitlines()[0] if text.strip() else ""
+        lines = [l.strip() for l in text.splitlines() if l.strip()]
+        return "failed", " ".join(lines[:3])[:300]
     skipped = case.find("skipped")
     if skipped is not None or case.get("result") == "skipped" or case.get("status") in ("notrun", "disabled"):
         text = skipped.get("message", "") if skipped is not None else ""
         # GoogleTest's message starts with the file and line of the skip; the reason follows.
         lines = [l.strip() for l in text.splitlines() if l.strip()]
-        reason = lines[-1] if lines else "(no reason given)"
+        if lines:
+            reason = lines[-1]
+        elif case.get("status") == "disabled":
+            reason = "disabled in the source (DISABLED_ prefix)"
+        else:
+            reason = "(no reason given)"
         return "skipped", reason
     return "passed", ""
 

@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "tests/support/heap_faults.h"
+#include <veneer/framework/afx.h>
 #include <veneer/veneer.h>
 
 namespace {
@@ -169,5 +171,34 @@ TEST(StringTransforms, StringsMadeFromNullOrNothingGiveEmptyResults) {
   EXPECT_EQ(str(AfxGetFileExtName("...")), "") << "the last dot ends the name";
   EXPECT_EQ(str(AfxGetFileExtName("a..")), "");
 }
+
+#ifndef _WIN32
+// Whichever of its allocations fails, the encoding raises the framework's memory exception
+// (and nothing else escapes). The heap hook is the headless build's.
+TEST(UrlEncode, AnAllocationThatFailsRaisesTheMemoryException) {
+  namespace heap = veneer::test::heap;
+  const CStringT input("a long enough text & more, to be allocated");
+  heap::arm(0);
+  {
+    heap::Counted scope;
+    AfxUrlEncode(input);
+  }
+  const auto allocations = static_cast<unsigned>(heap::disarm());
+  ASSERT_GT(allocations, 0u);
+  for (unsigned n = 1; n <= allocations; ++n) {
+    bool raised = false;
+    heap::arm(n);
+    try {
+      heap::Counted scope;
+      AfxUrlEncode(input);
+    } catch (CMemoryException* e) {
+      raised = true;
+      e->Delete();
+    }
+    heap::disarm();
+    EXPECT_TRUE(raised) << "allocation " << n;
+  }
+}
+#endif
 
 }  // namespace
