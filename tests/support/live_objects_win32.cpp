@@ -68,6 +68,7 @@ decltype(&DeleteDC) real_delete_dc;
 decltype(&ReleaseDC) real_release_dc;
 decltype(&CloseHandle) real_close_handle;
 decltype(&VirtualFreeEx) real_virtual_free_ex;
+decltype(&SetClipboardData) real_set_clipboard_data;
 
 BOOL WINAPI delete_object(HGDIOBJ o) {
   BOOL ok = real_delete_object(o);
@@ -93,6 +94,13 @@ BOOL WINAPI virtual_free_ex(HANDLE process, LPVOID address, SIZE_T size, DWORD t
   BOOL ok = real_virtual_free_ex(process, address, size, type);
   if (ok && type == MEM_RELEASE) released(address, Remote);
   return ok;
+}
+
+// A bitmap given to the clipboard is the system's from then on: it deletes it itself.
+HANDLE WINAPI set_clipboard_data(UINT format, HANDLE data) {
+  HANDLE placed = real_set_clipboard_data(format, data);
+  if (placed) released(placed, Gdi);
+  return placed;
 }
 
 std::vector<Entry> entries() {
@@ -134,6 +142,8 @@ std::vector<Entry> entries() {
       {kernel, "CloseHandle", reinterpret_cast<void*>(&close_handle), reinterpret_cast<void**>(&real_close_handle)},
       {kernel, "VirtualFreeEx", reinterpret_cast<void*>(&virtual_free_ex),
        reinterpret_cast<void**>(&real_virtual_free_ex)},
+      {user, "SetClipboardData", reinterpret_cast<void*>(&set_clipboard_data),
+       reinterpret_cast<void**>(&real_set_clipboard_data)},
   };
 }
 
