@@ -63,31 +63,31 @@ Entry creation(const char* dll, const char* name, F, Kind kind) {
 }
 #define CREATION(dll, fn, kind) creation<__COUNTER__>(dll, #fn, &fn, kind)
 
-decltype(&DeleteObject) real_delete_object;
-decltype(&DeleteDC) real_delete_dc;
 decltype(&ReleaseDC) real_release_dc;
-decltype(&CloseHandle) real_close_handle;
 decltype(&VirtualFreeEx) real_virtual_free_ex;
 decltype(&SetClipboardData) real_set_clipboard_data;
 
-BOOL WINAPI delete_object(HGDIOBJ o) {
-  BOOL ok = real_delete_object(o);
-  if (ok) released(o, Gdi);
-  return ok;
+// One hook per release call that takes only the handle.
+template <int Id, Space S, typename H>
+struct Release {
+  static inline BOOL(WINAPI* real)(H) = nullptr;
+  static BOOL WINAPI hook(H h) {
+    BOOL ok = real(h);
+    if (ok) released(h, S);
+    return ok;
+  }
+};
+
+template <int Id, Space S, typename H>
+Entry release(const char* dll, const char* name, BOOL(WINAPI*)(H)) {
+  using R = Release<Id, S, H>;
+  return {dll, name, reinterpret_cast<void*>(&R::hook), reinterpret_cast<void**>(&R::real)};
 }
-BOOL WINAPI delete_dc(HDC dc) {
-  BOOL ok = real_delete_dc(dc);
-  if (ok) released(dc, Gdi);
-  return ok;
-}
+#define RELEASE(dll, fn, space) release<__COUNTER__, space>(dll, #fn, &fn)
+
 int WINAPI release_dc(HWND window, HDC dc) {
   int ok = real_release_dc(window, dc);
   if (ok) released(dc, Gdi);
-  return ok;
-}
-BOOL WINAPI close_handle(HANDLE h) {
-  BOOL ok = real_close_handle(h);
-  if (ok) released(h, Kernel);
   return ok;
 }
 BOOL WINAPI virtual_free_ex(HANDLE process, LPVOID address, SIZE_T size, DWORD type) {
@@ -136,10 +136,10 @@ std::vector<Entry> entries() {
       CREATION(kernel, OpenProcess, ProcessHandle),
       CREATION(kernel, CreateFileA, FileHandle),
       CREATION(kernel, VirtualAllocEx, RemoteAllocation),
-      {gdi, "DeleteObject", reinterpret_cast<void*>(&delete_object), reinterpret_cast<void**>(&real_delete_object)},
-      {gdi, "DeleteDC", reinterpret_cast<void*>(&delete_dc), reinterpret_cast<void**>(&real_delete_dc)},
+      RELEASE(gdi, DeleteObject, Gdi),
+      RELEASE(gdi, DeleteDC, Gdi),
       {user, "ReleaseDC", reinterpret_cast<void*>(&release_dc), reinterpret_cast<void**>(&real_release_dc)},
-      {kernel, "CloseHandle", reinterpret_cast<void*>(&close_handle), reinterpret_cast<void**>(&real_close_handle)},
+      RELEASE(kernel, CloseHandle, Kernel),
       {kernel, "VirtualFreeEx", reinterpret_cast<void*>(&virtual_free_ex),
        reinterpret_cast<void**>(&real_virtual_free_ex)},
       {user, "SetClipboardData", reinterpret_cast<void*>(&set_clipboard_data),
