@@ -25,6 +25,10 @@ for leg in win64 win32; do
   mask="$(( (l1 < l2 ? l1 : l2) - 2 )) $(( (t1 < t2 ? t1 : t2) )) $(( (r1 > r2 ? r1 : r2) + 2 )) $(( (b1 > b2 ? b1 : b2) ))"
   echo "compare-demo: native against $leg (text boxes: native $l1 $t1 $r1 $b1, $leg $l2 $t2 $r2 $b2)"
   # shellcheck disable=SC2086
-  build/native/bin/veneer-compare-pictures "$out/native.bmp" "$out/$leg.bmp" $mask || status=1
+  if build/native/bin/veneer-compare-pictures "$out/native.bmp" "$out/$leg.bmp" $mask; then
+    echo "compare-demo: native against $leg: the same"
+  else
+    echo "compare-demo: native against $leg: DIFFERENT"; status=1
+  fi
 done
 exit $status

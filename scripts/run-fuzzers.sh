@@ -10,10 +10,17 @@ for fuzzer in build/fuzz/bin/fuzz_*; do
   corpus=tests/fuzz/corpus/${name#fuzz_}
   work=$(mktemp -d)
   [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-  if "$fuzzer" -max_total_time="$seconds" -print_final_stats=0 "$work" >"$work.log" 2>&1; then
-    echo "fuzz: $name ran ${seconds}s without a finding"
+  if "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$work" >"$work.log" 2>&1; then
+    ok=1
   else
-    echo "fuzz: $name FAILED"; tail -40 "$work.log"; status=1
+    ok=0
+  fi
+  # libFuzzer's final statistics: how many inputs the run tried.
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work.log")
+  if [ "$ok" = 1 ] && [ "${runs:-0}" -gt 0 ]; then
+    echo "fuzz: $name ran ${seconds}s, ${runs} inputs, without a finding"
+  else
+    echo "fuzz: $name FAILED after ${runs:-0} inputs"; tail -40 "$work.log"; status=1
   fi
   rm -rf "$work" "$work.log"
 done

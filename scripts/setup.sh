@@ -7,7 +7,7 @@ packages=(
   build-essential cmake make pkg-config ninja-build
   googletest libgtest-dev libbenchmark-dev
   libpixman-1-dev libfreetype-dev libfontconfig-dev libpng-dev
-  fonts-liberation
+  fonts-liberation locales
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
   clang clang-format libclang-rt-14-dev
@@ -43,6 +43,12 @@ if [ "$install_packages" = 1 ]; then
   fi
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+fi
+
+# A Latin-1 locale, for the test that the URL encoding ignores the host's locale: there
+# isalnum() accepts letters such as 0xE4.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.iso88591'; then
+  $SUDO localedef -i de_DE -f ISO-8859-1 de_DE.ISO-8859-1
 fi
 
 # 32-bit Wine needs the kernel to run 32-bit x86 programs. Where that is switched off

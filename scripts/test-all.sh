@@ -7,7 +7,9 @@
 #   picture - the demo's window drawn natively and under Wine, compared pixel for pixel
 #   fuzz    - the libFuzzer targets, each run for a bounded time
 #   format  - every tracked C++ file formatted as .clang-format says
-# Exits non-zero when any build or any test fails.
+# Ends with one line of counts per leg (tests run, passed, failed, skipped, with the skip
+# reasons grouped) and the totals. Exits non-zero when any build or test fails, or when a leg
+# runs fewer tests than its floor in tests/floors.txt.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,54 +17,71 @@ bash scripts/setup.sh || exit 1
 
 jobs=$(nproc)
 status=0
-summary=()
-passed=0
-failed=0
+summary=()  # one line of counts per leg
+totals=(0 0 0 0)  # run passed failed skipped, over every leg
 
 started=$SECONDS
-record() {  # leg, ok?
-  local at
-  at=$(printf '%3d min' $(((SECONDS - started) / 60)))
-  if [ "$2" = 0 ]; then
-    summary+=("$at  $1: passed"); passed=$((passed + 1))
-  else
-    summary+=("$at  $1: FAILED"); failed=$((failed + 1)); status=1
-  fi
+elapsed() { printf '%3d min' $(((SECONDS - started) / 60)); }
+
+# A leg's counts into the summary and the totals; a failed test, a failed step or fewer tests
+# than the leg's floor fails the command.
+count() {  # leg run passed failed skipped [ok]
+  local floor
+  floor=$(awk -v leg="$1" '$1 == leg { print $2 }' tests/floors.txt)
+  summary+=("$(elapsed)  $1: $2 run, $3 passed, $4 failed, $5 skipped (floor ${floor:-?})")
+  totals=($((totals[0] + $2)) $((totals[1] + $3)) $((totals[2] + $4)) $((totals[3] + $5)))
+  if [ "$4" != 0 ] || [ "${6:-0}" != 0 ] || [ -z "$floor" ] || [ "$2" -lt "$floor" ]; then status=1; fi
 }
 
 build() {
   cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j"$jobs"
 }
 
+# One CTest leg, counted test by test from GoogleTest's reports (scripts/leg-report.py).
+test_leg() {  # preset
+  local reports=build/$1/test-reports
+  rm -rf "$reports" && mkdir -p "$reports"
+  ctest --preset "$1" -j"$jobs" --timeout 1500 --output-junit "$PWD/$reports/ctest.xml"
+  python3 scripts/leg-report.py "$1" "build/$1" | tee "$reports/summary.txt"
+  local ok=$?
+  local run passed failed skipped
+  read -r run passed failed skipped <"$reports/counts" 2>/dev/null || { run=0 passed=0 failed=1 skipped=0; }
+  count "$1" "$run" "$passed" "$failed" "$skipped" "$ok"
+  summary+=("$(sed -n 's/^ *\([0-9]* skipped: \)/               \1/p' "$reports/summary.txt")")
+}
+
 for preset in native asan win64 win32; do
-  if ! build "$preset"; then
-    record "$preset build" 1
-    continue
+  if build "$preset"; then
+    test_leg "$preset"
+  else
+    count "$preset" 0 0 1 0 1
   fi
-  ctest --preset "$preset" -j"$jobs" --timeout 1500
-  record "$preset tests" $?
 done
 
-# The picture test: the demo's window drawn natively and under Wine, compared pixel for pixel.
+# The picture test: the demo's window drawn natively and under Wine, compared pixel for pixel,
+# one comparison per Windows build.
 if [ -x build/native/bin/veneer-demo ] && [ -x build/win64/bin/veneer-demo.exe ] && [ -x build/win32/bin/veneer-demo.exe ]; then
-  bash scripts/compare-demo.sh
-  record "picture test" $?
+  bash scripts/compare-demo.sh | tee build/pictures.log
+  same=$(grep -c '^compare-demo: native against .* the same' build/pictures.log)
+  count picture 2 "$same" $((2 - same)) 0
 else
-  record "picture test (demo builds missing)" 1
+  count picture 2 0 2 0
 fi
 
+# Each fuzz target is one test; each run prints how many inputs it tried.
 if build fuzz; then
-  # 15 s each: about a minute for the four targets together.
-  bash scripts/run-fuzzers.sh "${VENEER_FUZZ_SECONDS:-15}"
-  record "fuzzing" $?
+  bash scripts/run-fuzzers.sh "${VENEER_FUZZ_SECONDS:-15}" | tee build/fuzz.log
+  count fuzz "$(grep -c '^fuzz: ' build/fuzz.log)" "$(grep -c '^fuzz: .* without a finding' build/fuzz.log)" \
+    "$(grep -c '^fuzz: .* FAILED' build/fuzz.log)" 0
 else
-  record "fuzz build" 1
+  count fuzz 0 0 1 0 1
 fi
 
 bash scripts/check-format.sh
-record "format" $?
+fmt=$?
+count format 1 $((fmt == 0)) $((fmt != 0)) 0
 
 echo
-printf '%s\n' "${summary[@]}"
-echo "legs: $passed passed, $failed failed"
+printf '%s\n' "${summary[@]}" | grep -v '^$'
+echo "tests: ${totals[1]} passed, ${totals[2]} failed, ${totals[3]} skipped"
 exit $status

@@ -11,9 +11,11 @@ class VENEER_FRAMEWORK_API CStringT {
   CStringT() = default;
   CStringT(const char* text);  // zero-terminated; null gives an empty string
   CStringT(const char* bytes, int length);
-  CStringT(const CStringT&) = default;
+  // Copies allocate: a failure raises the framework's memory exception, as every other
+  // allocation of the string does.
+  CStringT(const CStringT& other);
   CStringT(CStringT&&) noexcept = default;
-  CStringT& operator=(const CStringT&) = default;
+  CStringT& operator=(const CStringT& other);
   CStringT& operator=(CStringT&&) noexcept = default;
   CStringT& operator=(const char* text);
   ~CStringT() = default;

@@ -21,6 +21,15 @@ void guarded(F&& f) {
 
 }  // namespace
 
+CStringT::CStringT(const CStringT& other) {
+  guarded([&] { m_bytes = other.m_bytes; });
+}
+
+CStringT& CStringT::operator=(const CStringT& other) {
+  guarded([&] { m_bytes = other.m_bytes; });
+  return *this;
+}
+
 CStringT::CStringT(const char* text) {
   if (text) guarded([&] { m_bytes.assign(text); });
 }

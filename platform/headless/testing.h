@@ -1,5 +1,6 @@
-// Observability of the headless platform, for tests only: live objects by kind and a fault
-// hook that makes the Nth creation of a kind fail. Library code never includes this header.
+// Observability of the headless platform, for tests only: live objects by kind and fault
+// hooks that make the Nth creation of a kind, or the Nth call of a named function, fail.
+// Library code never includes this header.
 #pragma once
 
 #include <cstddef>
@@ -39,6 +40,23 @@ HEADLESS_API void clear_faults();
 // Creations of the kind attempted since the last reset (failed ones included).
 HEADLESS_API std::size_t creations(ObjectKind kind);
 HEADLESS_API void reset_creation_counts();
+
+// The nth call from now on (1 = the next one) of the named function fails as the platform
+// reports that failure. The functions that can be failed: BitBlt, StretchBlt, SelectObject,
+// GetBitmapBits, GetDIBits, ReadProcessMemory, WriteFile, MoveFileExA (the replace step of a
+// save), OpenClipboard, EmptyClipboard, SetClipboardData, GetClipboardData, GetWindowRect,
+// SetWindowPos (MoveWindow goes through it), SetForegroundWindow, FlashWindowEx,
+// DrawAnimatedRects, FindWindowExA (FindWindowA too), GetModuleFileNameA,
+// GetProcessMemoryInfo and GradientFill. Calls the platform makes of them itself count as well. One pending
+// fault per function; a new call replaces it; clear_faults drops them.
+HEADLESS_API void fail_nth_call(const char* function, unsigned n);
+// Calls of each of those functions since the last reset_creation_counts, by name; functions
+// not called are left out.
+struct CallCount {
+  const char* function;
+  std::size_t calls;
+};
+HEADLESS_API std::vector<CallCount> faultable_calls();
 
 // A snapshot of every live count, for "nothing leaked" checks.
 struct LiveCounts {

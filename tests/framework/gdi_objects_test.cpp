@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "tests/support/leak_guard.h"
 #include <veneer/framework/afx.h>
@@ -40,6 +41,22 @@ TEST_F(FrameworkGdi, AnObjectOwnsWhatItHoldsUntilItLetsGo) {
   EXPECT_EQ(GetRgnBox(adopted, &box), SIMPLEREGION);
   EXPECT_TRUE(adopted.DeleteObject());
   EXPECT_EQ(GetObjectType(kept), 0u);
+}
+
+// The leak check itself must be able to fail on every build (Wine answers GetGuiResources
+// with 0): an object made through the framework and kept is seen, and seen gone when deleted.
+TEST(LeakGuardCheck, SeesAnObjectLeftBehindAndItsRelease) {
+  veneer::test::LeakGuard guard;
+  CBitmap kept;
+  ASSERT_TRUE(kept.CreateBitmap(2, 2, 1, 32, nullptr));
+  CRgn region;
+  ASSERT_TRUE(region.CreateRectRgn(0, 0, 3, 3));
+  const std::string seen = guard.changes();
+  EXPECT_NE(seen.find("bitmap"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("region"), std::string::npos) << seen;
+  kept.DeleteObject();
+  region.DeleteObject();
+  EXPECT_NO_LEAKS(guard);
 }
 
 TEST_F(FrameworkGdi, BitmapsDescribeThemselves) {

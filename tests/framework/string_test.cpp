@@ -67,9 +67,12 @@ TEST(CStringT, ReleaseBufferSetsTheLength) {
 }
 
 TEST(FrameworkExceptions, AreThrownAsPointersAndDeleted) {
+  // Each block must reach its handler: a throw that does not happen fails the test.
+  bool file_raised = false, memory_raised = false;
   try {
     AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, "f.txt");
   } catch (CFileException* e) {
+    file_raised = true;
     EXPECT_EQ(e->m_cause, CFileException::diskFull);
     EXPECT_EQ(e->m_lOsError, ERROR_DISK_FULL);
     EXPECT_STREQ(e->m_strFileName, "f.txt");
@@ -78,9 +81,12 @@ TEST(FrameworkExceptions, AreThrownAsPointersAndDeleted) {
   try {
     AfxThrowMemoryException();
   } catch (CException* e) {
+    memory_raised = true;
     EXPECT_NE(dynamic_cast<CMemoryException*>(e), nullptr);
     e->Delete();  // the memory exception is static; Delete leaves it alone
   }
+  EXPECT_TRUE(file_raised);
+  EXPECT_TRUE(memory_raised);
   EXPECT_EQ(CFileException::OsErrorToException(ERROR_SHARING_VIOLATION), CFileException::sharingViolation);
   EXPECT_EQ(CFileException::OsErrorToException(12345), CFileException::genericException);
 }

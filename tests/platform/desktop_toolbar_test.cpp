@@ -88,8 +88,7 @@ TEST_F(DesktopToolbar, WithoutNoResizeItTakesTheTopOfItsParent) {
 }
 
 TEST_F(DesktopToolbar, AnotherProcessesToolbarAnswersIntoItsOwnMemory) {
-  if (!process_memory_reads_work())
-    GTEST_SKIP() << "ReadProcessMemory does not see real memory here (qemu-emulated Wine)";
+  SKIP_IF_REMOTE_READS_EMULATED();
   HWND owner = make_window(WS_POPUP, 0, 0, 10, 10);
   TrayRequest request;
   request.count = 2;

@@ -14,8 +14,7 @@ namespace {
 class TextTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!veneer::test::stock_font_is_liberation_sans())
-      GTEST_SKIP() << "the stock font is not realised as Liberation Sans (fonts-liberation missing)";
+    SKIP_IF_NO_LIBERATION_FONTS();
     dc_ = CreateCompatibleDC(nullptr);
     old_ = SelectObject(dc_, GetStockObject(DEFAULT_GUI_FONT));
   }

@@ -73,14 +73,6 @@ bool running_under_wine() {
 #endif
 }
 
-bool process_memory_reads_work() {
-  volatile DWORD probe = 0x5EC0DE42;
-  DWORD seen = 0;
-  SIZE_T n = 0;
-  return ReadProcessMemory(GetCurrentProcess(), const_cast<DWORD*>(&probe), &seen, sizeof seen, &n) &&
-         seen == 0x5EC0DE42;
-}
-
 void DesktopTest::set_work_area(RECT area) { SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0); }
 
 int DesktopTest::paints(HWND window) { return paint_counts()[window]; }

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "tests/support/emulated_wine.h"
 #include "tests/support/other_process.h"
 #include "tests/support/platform_spy.h"
 #include <veneer/framework/win32_api.h>
@@ -34,11 +35,14 @@ class DesktopTest : public ::testing::Test {
 // Windows keeps the window that was activated while they were joined.
 bool running_under_wine();
 
-// Whether ReadProcessMemory sees a process's real memory. On this project's test machine the
-// 32-bit Wine runs under qemu user emulation, whose guest addresses wineserver's cross-process
-// reads do not translate: ReadProcessMemory then answers TRUE with bytes from elsewhere (even
-// for the calling process). Tests that read another process's memory skip there.
-bool process_memory_reads_work();
+// Where 32-bit Wine runs under qemu user emulation, wineserver's cross-process reads do not
+// translate the guest's addresses: ReadProcessMemory answers TRUE with bytes from elsewhere.
+// Tests that read another process's memory skip there; the emulation is read from the host's
+// binfmt entry, never from ReadProcessMemory itself.
+#define SKIP_IF_REMOTE_READS_EMULATED()                                                                    \
+  if (veneer::test::emulated_32bit_wine())                                                                 \
+  GTEST_SKIP() << "32-bit Wine runs under qemu (host binfmt entry): ReadProcessMemory cannot see another " \
+                  "process's memory there"
 
 inline bool same_rect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

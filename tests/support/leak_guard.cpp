@@ -4,17 +4,19 @@ namespace veneer::test {
 
 #ifdef _WIN32
 
-LeakGuard::LeakGuard()
-    : gdi_objects_(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
-      user_objects_(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) {}
+LeakGuard::LeakGuard() {
+  live::install();
+  counts_ = live::counts();
+}
 
 std::string LeakGuard::changes() const {
-  std::string out;
-  DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  if (gdi != gdi_objects_) out += "GDI objects " + std::to_string(gdi_objects_) + " -> " + std::to_string(gdi) + "; ";
-  if (user != user_objects_)
-    out += "USER objects " + std::to_string(user_objects_) + " -> " + std::to_string(user) + "; ";
+  std::string out = live::install();
+  live::Counts now = live::counts();
+  for (int k = 0; k < live::KindCount; ++k) {
+    if (now.n[k] != counts_.n[k])
+      out += std::string(live::kind_name(static_cast<live::Kind>(k))) + " " + std::to_string(counts_.n[k]) + " -> " +
+             std::to_string(now.n[k]) + "; ";
+  }
   return out;
 }
 

@@ -1,12 +1,16 @@
 // Checks that a block of test code leaves no platform object behind. On the headless
-// platform every kind is counted; on Windows the process's GDI object count is compared
-// where the platform reports one (Wine reports none, and then nothing is compared).
+// platform every kind is counted by the platform; on Windows the objects made and released
+// through the library, the framework and the test program are counted by hooks on the calls
+// they import (live_objects_win32.h), and a hook that could not be installed is reported as a
+// change, so that the check fails rather than compares nothing.
 #pragma once
 
 #include <string>
 
 #include <veneer/framework/win32_api.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include "tests/support/live_objects_win32.h"
+#else
 #include <veneer/headless/testing.h>
 #endif
 
@@ -20,8 +24,7 @@ class LeakGuard {
 
  private:
 #ifdef _WIN32
-  DWORD gdi_objects_ = 0;
-  DWORD user_objects_ = 0;
+  live::Counts counts_;
 #else
   veneer::headless::testing::LiveCounts counts_;
 #endif

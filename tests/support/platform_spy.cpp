@@ -1,10 +1,13 @@
 #include "tests/support/platform_spy.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 
 #ifdef _WIN32
-#include <set>
+#include "tests/support/import_hooks.h"
+#include "tests/support/live_objects_win32.h"
 #else
 #include <veneer/headless/testing.h>
 #endif
@@ -19,16 +22,10 @@ Animation animation_seen;
 unsigned trims_seen = 0;
 Flash flash_seen;
 bool flash_missing = false;
-std::set<HANDLE> handles;
-std::set<LPVOID> allocations;
 
 decltype(&DrawAnimatedRects) real_draw_animated_rects;
 decltype(&SetProcessWorkingSetSize) real_set_working_set;
 decltype(&GetProcAddress) real_get_proc_address;
-decltype(&OpenProcess) real_open_process;
-decltype(&CloseHandle) real_close_handle;
-decltype(&VirtualAllocEx) real_virtual_alloc_ex;
-decltype(&VirtualFreeEx) real_virtual_free_ex;
 FARPROC real_flash_window_ex;
 bool shell_answers = false;
 RECT shell_answer{};
@@ -74,55 +71,12 @@ FARPROC WINAPI get_proc_address(HMODULE module, LPCSTR name) {
   return real;
 }
 
-HANDLE WINAPI open_process(DWORD access, BOOL inherit, DWORD id) {
-  HANDLE h = real_open_process(access, inherit, id);
-  if (h) handles.insert(h);
-  return h;
-}
-
-BOOL WINAPI close_handle(HANDLE h) {
-  handles.erase(h);
-  return real_close_handle(h);
-}
-
-LPVOID WINAPI virtual_alloc_ex(HANDLE process, LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
-  LPVOID p = real_virtual_alloc_ex(process, address, size, type, protect);
-  if (p) allocations.insert(p);
-  return p;
-}
-
-BOOL WINAPI virtual_free_ex(HANDLE process, LPVOID address, SIZE_T size, DWORD type) {
-  BOOL ok = real_virtual_free_ex(process, address, size, type);
-  if (ok && type == MEM_RELEASE) allocations.erase(address);
-  return ok;
-}
-
-// Points the module's import of dll!name at the replacement; returns the import's old target.
 template <typename F>
-bool patch(HMODULE module, const char* dll, const char* name, F replacement, F& original) {
-  auto* base = reinterpret_cast<unsigned char*>(module);
-  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (!dir.VirtualAddress) return false;
-  for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
-    if (_stricmp(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
-    auto* names =
-        reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-    for (; names->u1.AddressOfData; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<char*>(by_name->Name), name) != 0) continue;
-      DWORD old = 0;
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-      original = reinterpret_cast<F>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<std::uintptr_t>(replacement);
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-      return true;
-    }
-  }
-  return false;
+void patch(HMODULE module, const char* dll, const char* name, F replacement, F& original) {
+  void* real = nullptr;
+  if (!hooks::patch_import(module, dll, name, reinterpret_cast<void*>(replacement), &real))
+    ADD_FAILURE() << "veneer.dll does not import " << dll << "!" << name << ": the spy cannot see it";
+  original = reinterpret_cast<F>(real);
 }
 
 }  // namespace
@@ -132,14 +86,15 @@ void install() {
   if (done) return;
   done = true;
   HMODULE library = GetModuleHandleA("veneer.dll");
-  if (!library) return;
+  if (!library) {
+    ADD_FAILURE() << "veneer.dll is not loaded: the spy cannot see what it asks";
+    return;
+  }
   patch(library, "user32.dll", "DrawAnimatedRects", &draw_animated_rects, real_draw_animated_rects);
   patch(library, "kernel32.dll", "SetProcessWorkingSetSize", &set_working_set, real_set_working_set);
   patch(library, "kernel32.dll", "GetProcAddress", &get_proc_address, real_get_proc_address);
-  patch(library, "kernel32.dll", "OpenProcess", &open_process, real_open_process);
-  patch(library, "kernel32.dll", "CloseHandle", &close_handle, real_close_handle);
-  patch(library, "kernel32.dll", "VirtualAllocEx", &virtual_alloc_ex, real_virtual_alloc_ex);
-  patch(library, "kernel32.dll", "VirtualFreeEx", &virtual_free_ex, real_virtual_free_ex);
+  // Process handles and remote memory are counted with every other object.
+  if (!live::install().empty()) ADD_FAILURE() << live::install();
 }
 
 Animation last_animation() { return animation_seen; }
@@ -150,8 +105,8 @@ void set_shell_icon_rect(const RECT* answer) {
   shell_answers = answer != nullptr;
   if (answer) shell_answer = *answer;
 }
-long open_process_handles() { return static_cast<long>(handles.size()); }
-long remote_allocations() { return static_cast<long>(allocations.size()); }
+long open_process_handles() { return live::counts().n[live::ProcessHandle]; }
+long remote_allocations() { return live::counts().n[live::RemoteAllocation]; }
 
 #else
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -34,8 +35,28 @@ inline int extent_of(HGDIOBJ font, const std::string& text) {
   return size.cx;
 }
 
-inline bool stock_font_is_liberation_sans() {
-  return realised_face(GetStockObject(DEFAULT_GUI_FONT)) == "Liberation Sans";
+// Whether fonts-liberation is on the machine, seen in the file system rather than through the
+// font machinery under test. Windows itself has no Liberation fonts and measures otherwise.
+inline bool liberation_fonts_installed() {
+#ifdef _WIN32
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return false;
+  const std::string root = "Z:";  // Wine's drive for the host's root
+#else
+  const std::string root;
+#endif
+  for (const char* folder : {"liberation", "liberation2"}) {
+    std::string file = root + "/usr/share/fonts/truetype/" + folder + "/LiberationSans-Regular.ttf";
+    if (std::FILE* f = std::fopen(file.c_str(), "rb")) {
+      std::fclose(f);
+      return true;
+    }
+  }
+  return false;
 }
+
+#define SKIP_IF_NO_LIBERATION_FONTS()              \
+  if (!veneer::test::liberation_fonts_installed()) \
+  GTEST_SKIP() << "fonts-liberation is not installed (no LiberationSans-Regular.ttf), or not under Wine"
 
 }  // namespace veneer::test

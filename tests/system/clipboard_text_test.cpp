@@ -1,9 +1,12 @@
 // The clipboard's 8-bit text, read for the desktop window.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/heap_faults.h"
+#include <veneer/framework/afx.h>
 #include <veneer/veneer.h>
 
 namespace {
@@ -45,5 +48,38 @@ TEST_F(ClipboardTextTest, EmptyBitmapOnlyAndBusyClipboardsGiveNothing) {
   EXPECT_TRUE(CloseClipboard()) << "the clipboard was taken from its opener";
   EXPECT_EQ(str(AfxGetClipboardText()), "busy");
 }
+
+#ifndef _WIN32
+// The heap hook is the headless build's.
+TEST_F(ClipboardTextTest, ACopyThatRaisesStillClosesTheClipboard) {
+  ASSERT_TRUE(put_clipboard_text(std::string(200, 'x')));
+  namespace heap = veneer::test::heap;
+  heap::arm(0);
+  {
+    heap::Counted scope;
+    AfxGetClipboardText();
+  }
+  const auto allocations = static_cast<unsigned>(heap::disarm());
+  ASSERT_GT(allocations, 0u);
+  // Whichever allocation fails, the clipboard is closed after; the copy of the text raises.
+  bool raised = false;
+  for (unsigned n = 1; n <= allocations; ++n) {
+    heap::arm(n);
+    try {
+      heap::Counted scope;
+      AfxGetClipboardText();
+    } catch (CMemoryException* e) {
+      raised = true;
+      e->Delete();
+    } catch (const std::bad_alloc&) {
+      // the platform's own bookkeeping; not the copy
+    }
+    heap::disarm();
+    EXPECT_TRUE(OpenClipboard(nullptr)) << "allocation " << n << " failing left the clipboard open";
+    CloseClipboard();
+  }
+  EXPECT_TRUE(raised);
+}
+#endif
 
 }  // namespace

@@ -32,8 +32,7 @@ TEST(StringWidth, PrefixesAndLineBreaksFollowTheSingleLineRules) {
 }
 
 TEST(StringWidth, TheStockFontMeasuresAsUnderWine) {
-  if (!veneer::test::stock_font_is_liberation_sans())
-    GTEST_SKIP() << "the stock font is not realised as Liberation Sans (fonts-liberation missing)";
+  SKIP_IF_NO_LIBERATION_FONTS();
   // Measured under Wine 8 with fonts-liberation.
   EXPECT_EQ(width("AB"), 14);
   EXPECT_EQ(width("A&B"), 14);

@@ -17,8 +17,7 @@ class TrayIconPosition : public DesktopTest {
  protected:
   void SetUp() override {
     DesktopTest::SetUp();
-    if (!process_memory_reads_work())
-      GTEST_SKIP() << "ReadProcessMemory does not see real memory here (qemu-emulated Wine)";
+    SKIP_IF_REMOTE_READS_EMULATED();
 #ifdef _WIN32
     LoadLibraryA("shell32.dll");  // a host with a tray icon has the shell's library loaded
 #endif

@@ -152,6 +152,7 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** 
 
 // The bits as a device-dependent bitmap has them: rows from the top, padded to 2 bytes.
 LONG WINAPI GetBitmapBits(HBITMAP bitmap, LONG bytes, LPVOID bits) {
+  if (!call_allowed("GetBitmapBits")) return 0;
   std::lock_guard lock(platform_lock());
   BitmapObject* b = find<BitmapObject>(bitmap);
   if (!b || bytes < 0) return 0;
@@ -183,6 +184,7 @@ LONG WINAPI SetBitmapBits(HBITMAP bitmap, DWORD bytes, const void* bits) {
 }
 
 int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO info, UINT usage) {
+  if (!call_allowed("GetDIBits")) return 0;
   std::lock_guard lock(platform_lock());
   BitmapObject* b = find<BitmapObject>(bitmap);
   if (!find_context(dc) || !b || !info || usage != DIB_RGB_COLORS || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER))

@@ -429,8 +429,10 @@ BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
   return run(b) ? TRUE : FALSE;
 }
 
-BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
-                       int src_height, DWORD rop) {
+namespace {
+
+BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
+                 int src_height, DWORD rop) {
   std::lock_guard lock(platform_lock());
   DeviceContext* d = find_context(dst);
   if (!d) return FALSE;
@@ -445,8 +447,17 @@ BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, in
   return run(b) ? TRUE : FALSE;
 }
 
+}  // namespace
+
+BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
+                       int src_height, DWORD rop) {
+  if (!call_allowed("StretchBlt")) return FALSE;
+  return stretch_blt(dst, x, y, width, height, src, src_x, src_y, src_width, src_height, rop);
+}
+
 BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, DWORD rop) {
-  return StretchBlt(dst, x, y, width, height, src, src_x, src_y, width, height, rop);
+  if (!call_allowed("BitBlt")) return FALSE;
+  return stretch_blt(dst, x, y, width, height, src, src_x, src_y, width, height, rop);
 }
 
 }  // extern "C"

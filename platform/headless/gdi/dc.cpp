@@ -198,6 +198,7 @@ BOOL WINAPI GetCurrentPositionEx(HDC dc, LPPOINT position) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
+  if (!call_allowed("SelectObject")) return nullptr;
   std::lock_guard lock(platform_lock());
   DeviceContext* c = find_context(dc);
   Object* o = find_any_object(object);

@@ -157,6 +157,7 @@ void fill_rect(DeviceContext& dc, const TRIVERTEX& v1, const TRIVERTEX& v2, bool
 extern "C" {
 
 BOOL WINAPI GradientFill(HDC dc, PTRIVERTEX vertices, ULONG vertex_count, PVOID mesh, ULONG mesh_count, ULONG mode) {
+  if (!call_allowed("GradientFill")) return FALSE;
   std::lock_guard lock(platform_lock());
   DeviceContext* d = find_context(dc);
   // Triangles are not offered by this GDI; the rectangle modes are.

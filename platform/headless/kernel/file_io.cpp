@@ -103,6 +103,10 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD to_read, LPDWORD read_o
 
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD to_write, LPDWORD written_out, LPOVERLAPPED overlapped) {
   if (written_out) *written_out = 0;
+  if (!call_allowed("WriteFile")) {
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  }
   auto file = checked(handle, overlapped, share_write);
   if (!file) return FALSE;
   if (to_write != 0 && !buffer) {

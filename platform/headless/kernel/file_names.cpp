@@ -89,6 +89,10 @@ BOOL WINAPI DeleteFileA(LPCSTR file_name) {
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
+  if (!call_allowed("MoveFileExA")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   if (empty_name(existing) || empty_name(new_name)) return FALSE;
   struct stat source {};
   if (lstat(existing, &source) != 0) {

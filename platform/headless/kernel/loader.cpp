@@ -156,6 +156,10 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size) {
+  if (!call_allowed("GetModuleFileNameA")) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
   note_module_file_name_query();
   ObjectQuery q;
   if (module) {

@@ -1,7 +1,10 @@
 #include "kernel/object_table.h"
 
 #include <array>
+#include <cstring>
 #include <iterator>
+#include <map>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -37,7 +40,31 @@ struct Table {
   std::array<std::size_t, kind_count> created{};
   std::array<unsigned, kind_count> fail_at{};  // 0: no fault pending
   std::unordered_map<DWORD, std::size_t> gdi_per_process;
+  std::map<std::string, std::size_t> calls;      // faultable calls made, by function
+  std::map<std::string, unsigned> call_fail_at;  // pending faults, by function
 };
+
+constexpr const char* faultable_functions[] = {"BitBlt",
+                                               "StretchBlt",
+                                               "SelectObject",
+                                               "GetBitmapBits",
+                                               "GetDIBits",
+                                               "ReadProcessMemory",
+                                               "WriteFile",
+                                               "MoveFileExA",
+                                               "OpenClipboard",
+                                               "EmptyClipboard",
+                                               "SetClipboardData",
+                                               "GetClipboardData",
+                                               "GetWindowRect",
+                                               "SetWindowPos",
+                                               "SetForegroundWindow",
+                                               "FlashWindowEx",
+                                               "DrawAnimatedRects",
+                                               "FindWindowExA",
+                                               "GetModuleFileNameA",
+                                               "GetProcessMemoryInfo",
+                                               "GradientFill"};
 
 Table& table() {
   static Table* t = new Table;  // never destroyed: objects may be released during exit
@@ -94,6 +121,16 @@ bool creation_allowed(ObjectKind kind) {
     if (it != t.gdi_per_process.end() && it->second >= gdi_quota_per_process) return false;
   }
   return true;
+}
+
+bool call_allowed(const char* function) {
+  std::lock_guard lock(platform_lock());
+  auto& t = table();
+  ++t.calls[function];
+  auto it = t.call_fail_at.find(function);
+  if (it == t.call_fail_at.end() || --it->second != 0) return true;
+  t.call_fail_at.erase(it);
+  return false;
 }
 
 void* insert_object(std::unique_ptr<Object> object) {
@@ -178,9 +215,28 @@ void fail_nth_creation(ObjectKind kind, unsigned n) {
   table().fail_at[static_cast<int>(kind)] = n;
 }
 
+void fail_nth_call(const char* function, unsigned n) {
+  std::lock_guard lock(platform_lock());
+  if (n == 0)
+    table().call_fail_at.erase(function);
+  else
+    table().call_fail_at[function] = n;
+}
+
+std::vector<CallCount> faultable_calls() {
+  std::lock_guard lock(platform_lock());
+  std::vector<CallCount> out;
+  for (const char* f : faultable_functions) {
+    auto it = table().calls.find(f);
+    if (it != table().calls.end() && it->second) out.push_back({f, it->second});
+  }
+  return out;
+}
+
 void clear_faults() {
   std::lock_guard lock(platform_lock());
   table().fail_at.fill(0);
+  table().call_fail_at.clear();
 }
 
 std::size_t creations(ObjectKind kind) {
@@ -191,6 +247,7 @@ std::size_t creations(ObjectKind kind) {
 void reset_creation_counts() {
   std::lock_guard lock(platform_lock());
   table().created.fill(0);
+  table().calls.clear();
 }
 
 std::size_t gdi_objects_of_process(DWORD process_id) {

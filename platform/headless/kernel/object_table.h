@@ -35,6 +35,10 @@ std::recursive_mutex& platform_lock();
 // creation of the kind may go ahead, and counts it.
 bool creation_allowed(ObjectKind kind);
 
+// Asks the fault hook whether this call of a faultable function (a name listed with
+// fail_nth_call, given as a literal) may go ahead, and counts it.
+bool call_allowed(const char* function);
+
 // Adds an object and returns its handle; null when the table is full.
 void* insert_object(std::unique_ptr<Object> object);
 // The object behind a handle if it is live and of the kind, else null.

@@ -304,6 +304,10 @@ BOOL WINAPI VirtualProtect(LPVOID address, SIZE_T size, DWORD new_protect, PDWOR
 
 BOOL WINAPI ReadProcessMemory(HANDLE process, LPCVOID address, LPVOID buffer, SIZE_T size, SIZE_T* bytes_read) {
   if (bytes_read) *bytes_read = 0;
+  if (!call_allowed("ReadProcessMemory")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   DWORD pid = live_process(process);
   if (!pid) return FALSE;
   SIZE_T copied = copy_from_process(pid, address, buffer, size);

@@ -119,6 +119,10 @@ BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64) {
 }
 
 BOOL WINAPI GetProcessMemoryInfo(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size) {
+  if (!call_allowed("GetProcessMemoryInfo")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   DWORD pid = process_of_handle(process);
   if (!pid || !process_exists(pid)) {
     SetLastError(ERROR_INVALID_HANDLE);

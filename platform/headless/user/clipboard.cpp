@@ -120,6 +120,10 @@ void settle_synthesized(Clipboard& c) {
 extern "C" {
 
 BOOL WINAPI OpenClipboard(HWND owner) {
+  if (!call_allowed("OpenClipboard")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   std::lock_guard lock(platform_lock());
   Clipboard& c = clipboard();
   if (c.open && c.open_window != owner) {
@@ -144,6 +148,10 @@ BOOL WINAPI CloseClipboard() {
 }
 
 BOOL WINAPI EmptyClipboard() {
+  if (!call_allowed("EmptyClipboard")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   std::lock_guard lock(platform_lock());
   Clipboard& c = clipboard();
   if (!opened_by_this_thread(c)) return FALSE;
@@ -154,6 +162,10 @@ BOOL WINAPI EmptyClipboard() {
 }
 
 HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
+  if (!call_allowed("SetClipboardData")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
   std::lock_guard lock(platform_lock());
   Clipboard& c = clipboard();
   if (!opened_by_this_thread(c)) return nullptr;
@@ -175,6 +187,10 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
 }
 
 HANDLE WINAPI GetClipboardData(UINT format) {
+  if (!call_allowed("GetClipboardData")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
   std::lock_guard lock(platform_lock());
   Clipboard& c = clipboard();
   if (!opened_by_this_thread(c)) return nullptr;

@@ -36,6 +36,10 @@ BOOL WINAPI RedrawWindow(HWND window, const RECT*, HRGN, UINT flags) {
 }
 
 BOOL WINAPI FlashWindowEx(PFLASHWINFO info) {
+  if (!call_allowed("FlashWindowEx")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   std::lock_guard lock(platform_lock());
   if (!info) {
     SetLastError(ERROR_NOACCESS);
@@ -63,6 +67,10 @@ BOOL WINAPI FlashWindowEx(PFLASHWINFO info) {
 }
 
 BOOL WINAPI DrawAnimatedRects(HWND window, int animation, const RECT* from, const RECT* to) {
+  if (!call_allowed("DrawAnimatedRects")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   std::lock_guard lock(platform_lock());
   // Wine answers TRUE whatever it is given; the desktop remembers the last animation it shows.
   if (from && to) {

@@ -25,6 +25,10 @@ bool matches(const Window& w, LPCSTR class_name, LPCSTR window_name) {
 extern "C" {
 
 HWND WINAPI FindWindowExA(HWND parent, HWND child_after, LPCSTR class_name, LPCSTR window_name) {
+  if (!call_allowed("FindWindowExA")) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return nullptr;
+  }
   std::lock_guard lock(platform_lock());
   DesktopState& d = desktop();
   if (parent == HWND_MESSAGE) return nullptr;  // the platform has no message-only windows

@@ -118,6 +118,10 @@ using namespace veneer::headless;
 extern "C" {
 
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
+  if (!call_allowed("GetWindowRect")) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
   std::lock_guard lock(platform_lock());
   Window* w = checked_window(window);
   if (!w) return FALSE;
@@ -194,6 +198,10 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD ex_style) {
 }
 
 BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int width, int height, UINT flags) {
+  if (!call_allowed("SetWindowPos")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   std::lock_guard lock(platform_lock());
   Window* w = checked_window(window);
   if (!w) return FALSE;

@@ -247,6 +247,9 @@ HWND WINAPI GetForegroundWindow() {
 }
 
 BOOL WINAPI SetForegroundWindow(HWND window) {
+  if (!call_allowed("SetForegroundWindow")) {
+    return FALSE;
+  }
   std::lock_guard lock(platform_lock());
   Window* w = checked_window(window);
   if (!w) return FALSE;
