@@ -140,14 +140,16 @@ COLORREF colour(veneer::fuzz::Input& in) {
   }
 }
 
-// The pixel of a colour on a surface of the depth: monochrome takes the nearer of black and
-// white (a tie goes to black).
+// The pixel of a colour on a surface of the depth. On a monochrome surface Win32 makes a
+// colour white exactly when its channels add up to 383 or more: measured under Wine with
+// SetPixelV and GetPixel on a 1-bit bitmap over every fifth value of each channel (140,608
+// colours) and at the boundary (128,127,127 is black, 127,128,128 white). Wine dithers
+// solid brushes of other colours on monochrome bitmaps, where the headless platform, which
+// does not dither, uses this rule for them too.
 std::uint32_t pixel_of(COLORREF c, int bpp) {
   const std::uint32_t r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
   if (bpp != 1) return (r << 16) | (g << 8) | b;
-  const std::uint32_t to_black = r * r + g * g + b * b;
-  const std::uint32_t to_white = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
-  return to_white < to_black ? 1 : 0;
+  return r + g + b >= 383 ? 1 : 0;
 }
 
 std::uint32_t rop3(unsigned index, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
