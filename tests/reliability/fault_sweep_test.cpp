@@ -100,7 +100,11 @@ struct World {
     Shell_NotifyIconA(NIM_ADD, &icon);
     make_dib32(skin, 24, 16, [](int x, int y) { return (x + y) % 5 == 0 ? kKey : RGB(x * 9, y * 13, 77); });
     make_dib32(overlay, 6, 6, [](int x, int y) { return x == y ? kKey : RGB(200, x * 20, y * 30); });
-    make_dib(gray, 9, 7, 24);
+    // A device-dependent bitmap: the conversion reads it out and writes it back, calls that
+    // can fail (a DIB section is converted where its rows lie, with no call to fail).
+    std::vector<BYTE> gray_bits(static_cast<std::size_t>(ddb_row_bytes(9, 24)) * 7);
+    for (std::size_t i = 0; i < gray_bits.size(); ++i) gray_bits[i] = static_cast<BYTE>(i * 29 + 3);
+    make_ddb(gray, 9, 7, 24, gray_bits);
     make_dib32(copy_from, 5, 4, [](int x, int y) { return RGB(x, y, 3); });
     make_dib32(copy_to, 3, 3, [](int, int) { return RGB(1, 2, 3); });
     region.CreateRectRgn(1, 2, 3, 4);
