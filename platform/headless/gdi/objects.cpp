@@ -1,11 +1,13 @@
 // Surfaces, colours, stock objects and the calls that work on any GDI object.
 #include "gdi/objects.h"
 
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <new>
 
 #include <veneer/headless/kernel_base.h>
+#include <veneer/headless/testing.h>
 
 namespace veneer::headless::gdi {
 
@@ -21,6 +23,10 @@ std::size_t dib_row_bytes(int width, int bits_per_pixel) {
   return static_cast<std::size_t>((bits + 31) / 32 * 4);
 }
 
+namespace {
+std::atomic<std::uint64_t> surface_bytes{0};
+}  // namespace
+
 std::shared_ptr<Surface> Surface::make(int width, int height, int bits_per_pixel, int row_align, bool bottom_up) {
   if (width <= 0 || height <= 0) return nullptr;
   std::size_t row = row_align == 2 ? ddb_row_bytes(width, bits_per_pixel) : dib_row_bytes(width, bits_per_pixel);
@@ -33,6 +39,7 @@ std::shared_ptr<Surface> Surface::make(int width, int height, int bits_per_pixel
   try {
     s->storage.resize(static_cast<std::size_t>(total));
     s->clear_pending = true;
+    surface_bytes += total;
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -402,3 +409,5 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
 }
 
 }  // extern "C"
+
+std::uint64_t veneer::headless::testing::bitmap_bytes_made() { return veneer::headless::gdi::surface_bytes.load(); }
