@@ -58,6 +58,22 @@ class TrayIconPosition : public DesktopTest {
     return TrayIconEntry{reinterpret_cast<std::uintptr_t>(owner), id, hidden, cut_short};
   }
 
+#ifndef _WIN32
+  // Starts the headless shell with the owner's icon in it; the shell's own answer for its place.
+  static RECT start_shell_with_icon(DWORD flags, HWND owner, UINT id) {
+    EXPECT_TRUE(HeadlessStartShell(flags));
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = id;
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+    NOTIFYICONIDENTIFIER identifier{sizeof identifier, owner, id, {}};
+    RECT place{};
+    EXPECT_EQ(Shell_NotifyIconGetRect(&identifier, &place), S_OK);
+    return place;
+  }
+#endif
+
   HWND host_ = nullptr;
   HWND other_ = nullptr;
   long handles_ = 0;
@@ -169,15 +185,7 @@ TEST_F(TrayIconPosition, WithoutTheToolbarChainTheShellIsAsked) {
   RECT answer{900, 740, 916, 756};
   spy::set_shell_icon_rect(&answer);
 #else
-  ASSERT_TRUE(HeadlessStartShell(HEADLESS_SHELL_NO_PAGER));
-  NOTIFYICONDATAA data{};
-  data.cbSize = sizeof data;
-  data.hWnd = host_;
-  data.uID = 1;
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-  NOTIFYICONIDENTIFIER id{sizeof id, host_, 1, {}};
-  RECT answer{};
-  ASSERT_EQ(Shell_NotifyIconGetRect(&id, &answer), S_OK);
+  const RECT answer = start_shell_with_icon(HEADLESS_SHELL_NO_PAGER, host_, 1);
 #endif
   ASSERT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 1);
   EXPECT_PRED2(same_rect, rect, answer);
@@ -228,15 +236,7 @@ TEST_F(TrayIconPosition, AnItemRectangleAtTheEndsOfTheRangeWraps) {
 // 32-bit suite; the headless platform plays both widths.)
 TEST_F(TrayIconPosition, AThirtyTwoBitHostBesideASixtyFourBitShellAsksTheShell) {
   using namespace veneer::headless::testing;
-  ASSERT_TRUE(HeadlessStartShell(0));
-  NOTIFYICONDATAA data{};
-  data.cbSize = sizeof data;
-  data.hWnd = host_;
-  data.uID = 3;
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-  NOTIFYICONIDENTIFIER id{sizeof id, host_, 3, {}};
-  RECT expected{};
-  ASSERT_EQ(Shell_NotifyIconGetRect(&id, &expected), S_OK);
+  const RECT expected = start_shell_with_icon(0, host_, 3);
   struct Played32Bit {
     Played32Bit() { set_32_bit_process(GetCurrentProcessId(), true); }
     ~Played32Bit() { set_32_bit_process(GetCurrentProcessId(), false); }
@@ -247,6 +247,10 @@ TEST_F(TrayIconPosition, AThirtyTwoBitHostBesideASixtyFourBitShellAsksTheShell) 
   ASSERT_EQ(AfxFindTrayIconPosition(host_, 3, rect), 1);
   EXPECT_PRED2(same_rect, rect, expected);
   // A hidden icon has no place: the shell says so, and so does the search.
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = host_;
+  data.uID = 3;
   data.uFlags = NIF_STATE;
   data.dwState = data.dwStateMask = NIS_HIDDEN;
   ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
