@@ -253,15 +253,15 @@ TEST_F(TransparentDrawing, AHugeDestinationDrawsWhatItsVisiblePartDraws) {
   const auto colours = random_skin(8, 8, 30);
   CBitmap skin;
   make_skin(skin, 8, colours);
-  Canvas huge(64, 48), part(64, 48), far(64, 48);
+  Canvas huge(64, 48), part(64, 48), away(64, 48);
   // The block's pixels from (2, 2) land at the canvas's corner; past the bitmap it is black.
   AfxDrawTransBitmap(&huge.dc(), &skin, CPoint(-1498, -1498), CRect(-1500, -1500, 1500, 1500), kKey);
   AfxDrawTransBitmap(&part.dc(), &skin, CPoint(2, 2), CRect(0, 0, 64, 48), kKey);
   EXPECT_EQ(huge.pixels(), part.pixels());
-  const auto untouched = far.pixels();
-  AfxDrawTransBitmap(&far.dc(), &skin, CPoint(0, 0), CRect(100000, 100000, 103000, 103000), kKey);
-  AfxDrawTransBitmap(&far.dc(), &skin, CPoint(0, 0), CRect(-3000, 0, 0, 3000), kKey);
-  EXPECT_EQ(far.pixels(), untouched);
+  const auto untouched = away.pixels();
+  AfxDrawTransBitmap(&away.dc(), &skin, CPoint(0, 0), CRect(100000, 100000, 103000, 103000), kKey);
+  AfxDrawTransBitmap(&away.dc(), &skin, CPoint(0, 0), CRect(-3000, 0, 0, 3000), kKey);
+  EXPECT_EQ(away.pixels(), untouched);
   skin.DeleteObject();
 }
 

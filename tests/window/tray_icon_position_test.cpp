@@ -218,10 +218,10 @@ TEST_F(TrayIconPosition, AButtonCountNoTrayReachesIsNotWalked) {
 // The toolbar's answer is the tray's to give; at the ends of the int range its move onto the
 // screen wraps as a 32-bit sum (the toolbar's client area starts at (724, 736)).
 TEST_F(TrayIconPosition, AnItemRectangleAtTheEndsOfTheRangeWraps) {
-  TrayRequest far = request({icon(host_, 1)});
-  far.claim_item_rect = 1;
-  far.claimed_item_rect = RECT{INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX};
-  build(far);
+  TrayRequest edge = request({icon(host_, 1)});
+  edge.claim_item_rect = 1;
+  edge.claimed_item_rect = RECT{INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX};
+  build(edge);
   CRect rect = untouched;
   ASSERT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 1);
   auto wrapped = [](long long v) { return static_cast<LONG>(static_cast<std::uint32_t>(v)); };
