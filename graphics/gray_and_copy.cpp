@@ -46,8 +46,14 @@ void AfxConvertToGray24(CBitmap* bitmap) {
   const std::int64_t row_bytes = (static_cast<std::int64_t>(width) * bits_per_pixel + 15) / 16 * 2;
   const std::int64_t total = row_bytes * height;
   if (total > 0x7FFFFFFF) return;
-  std::unique_ptr<BYTE[]> bits(new (std::nothrow) BYTE[static_cast<std::size_t>(total)]);
-  if (!bits) return;
+  // No buffer means no conversion, and the caller hears of it through the framework's
+  // memory exception, before any pixel is touched.
+  std::unique_ptr<BYTE[]> bits;
+  try {
+    bits.reset(new BYTE[static_cast<std::size_t>(total)]);
+  } catch (const std::bad_alloc&) {
+    AfxThrowMemoryException();
+  }
   const HBITMAP handle = static_cast<HBITMAP>(bitmap->m_hObject);
   // Unless every byte was read, writing the buffer back would overwrite pixels with bytes
   // that never came from the bitmap.

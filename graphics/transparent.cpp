@@ -43,10 +43,18 @@ class MaskColours {
 
 void AfxDrawTransBitmap(CDC* target, CBitmap* bitmap, CPoint source, CRect dest, COLORREF key) {
   if (!target || !bitmap || !bitmap->m_hObject) return;
+  if (dest.Width() <= 0 || dest.Height() <= 0) return;
+  const HDC target_dc = target->m_hDC;
+  // Only the part of the destination that can reach the target is drawn, and the working
+  // bitmaps are made for that part alone: a destination far larger than the target, or wholly
+  // off it, costs no more than what lands. The pixels drawn are the same.
+  RECT clip{}, visible{};
+  if (::GetClipBox(target_dc, &clip) == ERROR || !::IntersectRect(&visible, &dest, &clip)) return;
+  source.x = wrap32(1LL * source.x + visible.left - dest.left);
+  source.y = wrap32(1LL * source.y + visible.top - dest.top);
+  dest = visible;
   const int w = dest.Width();
   const int h = dest.Height();
-  if (w <= 0 || h <= 0) return;
-  const HDC target_dc = target->m_hDC;
 
   MaskColours colours(target);
 

@@ -51,11 +51,18 @@ CStringT AfxGetFileExtName(CStringT path) {
   const int n = path.GetLength();
   const char* text = path.GetString();
   // The search reads the text up to its first zero byte, and the dot must lie in the last
-  // path component: it goes back only to the last separator.
+  // path component. It goes forward a character at a time: the second byte of a double-byte
+  // character of the system's code page may be 0x5C, which is then no separator.
   const int end = static_cast<int>(std::strlen(text));
-  for (int i = end - 1; i >= 0; --i) {
-    if (is_path_separator(text[i])) return CStringT();
-    if (text[i] == '.') return i > 0 ? path.Right(n - i - 1) : CStringT();
+  int dot = -1;
+  for (int i = 0; i < end; ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < end) {
+      ++i;
+    } else if (is_path_separator(text[i])) {
+      dot = -1;
+    } else if (text[i] == '.') {
+      dot = i;
+    }
   }
-  return CStringT();
+  return dot > 0 ? path.Right(n - dot - 1) : CStringT();
 }

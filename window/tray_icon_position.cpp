@@ -36,35 +36,51 @@ int ask_shell(HWND owner, int icon_id, CRect& rect) {
   return 1;
 }
 
+// No real tray holds more buttons than this: each icon it shows is a USER object of the
+// shell's process, and a process may own at most 10,000 of them (the default quota). A toolbar
+// that claims more is not walked; at the cost of a few cross-process calls per button, a
+// made-up count of INT_MAX would hold the caller for many minutes.
+constexpr int max_tray_buttons = 10000;
+
+// What the walk over the toolbar's buttons came to.
+enum class Walk {
+  Found,       // the icon's rectangle was copied out
+  NotThere,    // every button was read: no match, or the first match is hidden or has no place
+  Incomplete,  // no match among the buttons read, but some could not be read or reached
+};
+
 // Looks through the tray toolbar's buttons, in index order, for the first whose icon record
 // names the owner and identifier. The records live in the tray's process, laid out as that
 // process lays them out.
-int search_toolbar(HWND toolbar, HANDLE process, HWND owner, int icon_id, CRect& rect) {
+Walk search_toolbar(HWND toolbar, HANDLE process, HWND owner, int icon_id, CRect& rect) {
   const veneer::frame::TrayRecordLayout layout = veneer::frame::tray_record_layout(process);
-  int result = 0;
-  int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  if (count > max_tray_buttons) return Walk::Incomplete;
   // The buffer receives a button record, and later an item rectangle.
   void* buffer = VirtualAllocEx(process, nullptr, layout.button_size, MEM_COMMIT, PAGE_READWRITE);
-  if (!buffer || count < 1) {
-    if (buffer) VirtualFreeEx(process, buffer, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return 0;
-  }
+  if (!buffer) return Walk::NotThere;
+  Walk walk = Walk::NotThere;
+  bool skipped = false;  // a record that could not be read or lies out of this process's reach
   const unsigned long long owner_value = reinterpret_cast<std::uintptr_t>(owner);
   for (int index = 0; index < count; ++index) {
     unsigned char button[32] = {};
     SIZE_T copied = preset_count;
     SendMessageA(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
     ReadProcessMemory(process, buffer, button, layout.button_size, &copied);
-    if (copied < layout.button_size) continue;
-
     unsigned long long record_address = read_unsigned(button + layout.data_offset, layout.pointer_size);
-    if (record_address > UINTPTR_MAX) continue;  // out of this process's reach
+    // A 32-bit process cannot name memory above 4 GiB, where a 64-bit shell keeps its records.
+    if (copied < layout.button_size || record_address > UINTPTR_MAX) {
+      skipped = true;
+      continue;
+    }
     unsigned char head[12] = {};
     copied = preset_count;
     ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<std::uintptr_t>(record_address)), head,
                       layout.head_size, &copied);
-    if (copied < layout.head_size) continue;
+    if (copied < layout.head_size) {
+      skipped = true;
+      continue;
+    }
 
     // Window handles carry 32 significant bits on every Windows, whatever the pointer width.
     unsigned long long record_owner = read_unsigned(head, layout.pointer_size);
@@ -75,6 +91,7 @@ int search_toolbar(HWND toolbar, HANDLE process, HWND owner, int icon_id, CRect&
     if (!same_owner || record_id != static_cast<std::uint32_t>(icon_id)) continue;
 
     // The first match decides, even when it is hidden.
+    skipped = false;
     if (button[layout.state_offset] & TBSTATE_HIDDEN) break;
     RECT item{};
     SendMessageA(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
@@ -83,12 +100,11 @@ int search_toolbar(HWND toolbar, HANDLE process, HWND owner, int icon_id, CRect&
     if (copied < sizeof item) break;
     MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&item), 2);
     CopyRect(&rect, &item);
-    result = 1;
+    walk = Walk::Found;
     break;
   }
   VirtualFreeEx(process, buffer, 0, MEM_RELEASE);
-  CloseHandle(process);
-  return result;
+  return skipped ? Walk::Incomplete : walk;
 }
 
 }  // namespace
@@ -102,5 +118,9 @@ int AfxFindTrayIconPosition(HWND owner, int icon_id, CRect& rect) {
   if (process_id == 0) return 0;
   HANDLE process = OpenProcess(process_all_access, FALSE, process_id);
   if (!process) return 0;
-  return search_toolbar(toolbar, process, owner, icon_id, rect);
+  const Walk walk = search_toolbar(toolbar, process, owner, icon_id, rect);
+  CloseHandle(process);
+  // Where the toolbar could not tell, the shell may still know the icon's place.
+  if (walk == Walk::Incomplete) return ask_shell(owner, icon_id, rect);
+  return walk == Walk::Found ? 1 : 0;
 }

@@ -291,6 +291,9 @@ HEADLESS_API BOOL WINAPI DeleteDC(HDC dc);
 HEADLESS_API HDC WINAPI GetDC(HWND window);
 HEADLESS_API int WINAPI ReleaseDC(HWND window, HDC dc);
 HEADLESS_API int WINAPI GetDeviceCaps(HDC dc, int index);
+// The smallest rectangle around what the context can draw into, in its own coordinates:
+// SIMPLEREGION, NULLREGION when it can draw nowhere, ERROR for a bad context.
+HEADLESS_API int WINAPI GetClipBox(HDC dc, LPRECT rect);
 HEADLESS_API COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 HEADLESS_API COLORREF WINAPI GetBkColor(HDC dc);
 HEADLESS_API COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);

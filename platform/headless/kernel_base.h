@@ -68,6 +68,14 @@ HEADLESS_API BOOL WINAPI CloseHandle(HANDLE object);
 // The path of the module's file (the program's for a null module), as the host names it.
 HEADLESS_API DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size);
 
+#define CP_ACP 0
+
+// The system's ANSI code page (1252 unless a test sets another) and whether a byte begins a
+// double-byte character in it.
+HEADLESS_API UINT WINAPI GetACP();
+HEADLESS_API BOOL WINAPI IsDBCSLeadByte(BYTE test_char);
+HEADLESS_API BOOL WINAPI IsDBCSLeadByteEx(UINT code_page, BYTE test_char);
+
 HEADLESS_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 HEADLESS_API HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
 HEADLESS_API LPVOID WINAPI GlobalLock(HGLOBAL memory);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include <veneer/headless/types.h>
@@ -70,6 +71,8 @@ HEADLESS_API LiveCounts live_counts();
 // GDI objects and device contexts the process owns now, charged against its quota of 10,000
 // (the creation that would make it 10,001 fails, as on Windows).
 HEADLESS_API std::size_t gdi_objects_of_process(DWORD process_id);
+// Bytes of pixel storage made for bitmaps since the program started (take differences).
+HEADLESS_API std::uint64_t bitmap_bytes_made();
 
 // ---- Desktop: windows, foreground, z-order, flashing, caption animation, work area
 
@@ -139,6 +142,12 @@ class ActingAs {
   ActingAs& operator=(const ActingAs&) = delete;
 };
 
+// Plays a 32-bit program on 64-bit Windows (under WOW64): IsWow64Process answers TRUE for the
+// process, memory it allocates in any process lies below 4 GiB, and through ReadProcessMemory
+// and WriteProcessMemory it reaches nothing at or above 4 GiB, which its pointers cannot name.
+// Every other process stays 64-bit, the shell's included.
+HEADLESS_API void set_32_bit_process(DWORD process_id, bool is_32_bit);
+
 // The working set GetProcessMemoryInfo reports for the real process: the resident size, or
 // the figure set here until it is cleared.
 HEADLESS_API void set_working_set_size(SIZE_T bytes);
@@ -156,11 +165,21 @@ HEADLESS_API std::size_t module_file_name_queries();
 // empty name makes the query fail with ERROR_MOD_NOT_FOUND; null restores the real name.
 HEADLESS_API void set_program_file_name(const char* name);
 
+// ---- Code page
+
+// Sets the system's ANSI code page that GetACP reports and IsDBCSLeadByte follows: 1252 (the
+// default) or 932 (Japanese Shift-JIS, whose lead bytes are 0x81-0x9F and 0xE0-0xFC). False
+// for any other. Text conversions keep to 1252 whatever is set.
+HEADLESS_API bool set_ansi_code_page(UINT code_page);
+
 // ---- Built-in modules
 
 // Removes an entry point from a built-in module ("user32.dll", ...) to play an older
 // platform that lacks it; restore_entry_point puts it back. False if it was not there.
 HEADLESS_API bool remove_entry_point(const char* module, const char* name);
 HEADLESS_API bool restore_entry_point(const char* module, const char* name);
+// Puts a test's own function in an entry point's place (to play a platform that answers
+// otherwise); restore_entry_point puts the platform's back. False if it was not there.
+HEADLESS_API bool replace_entry_point(const char* module, const char* name, FARPROC replacement);
 
 }  // namespace veneer::headless::testing

@@ -317,4 +317,7 @@ HEADLESS_API BOOL WINAPI DrawAnimatedRects(HWND window, int animation, const REC
 // Rectangles
 HEADLESS_API BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
 HEADLESS_API BOOL WINAPI CopyRect(LPRECT destination, const RECT* source);
+// The overlap of two rectangles; FALSE and all zeros when they do not overlap (an empty one
+// overlaps nothing).
+HEADLESS_API BOOL WINAPI IntersectRect(LPRECT destination, const RECT* a, const RECT* b);
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "tests/support/drawing_fixtures.h"
+#include "tests/support/heap_faults.h"
 #include "tests/support/leak_guard.h"
 #include <veneer/veneer.h>
 
@@ -106,6 +107,34 @@ TEST_F(GrayConversion, StaleHandlesAreLeftAloneAndDeviceBitmapsOfEachDepthConver
   AfxConvertToGray24(&ddb);
   EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(ddb.m_hObject)), converted(bits, 5, 2, 32));
   ddb.DeleteObject();
+}
+
+// Without its buffer the conversion cannot be made: the caller hears of it through the
+// framework's memory exception, and the bitmap keeps its pixels.
+TEST_F(GrayConversion, NoBufferRaisesTheMemoryExceptionAndLeavesTheBitmap) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the library's DLL carries its own heap, out of the test's reach";
+#else
+  CBitmap bitmap;
+  make_ddb(bitmap, 5, 3, 24, random_bytes(static_cast<std::size_t>(ddb_row_bytes(5, 24)) * 3));
+  const auto bits = bitmap_bits(static_cast<HBITMAP>(bitmap.m_hObject));
+  CException* raised = nullptr;
+  heap::arm(1);  // the conversion's first allocation, its buffer, fails
+  try {
+    heap::Counted scope;
+    AfxConvertToGray24(&bitmap);
+  } catch (CException* e) {
+    raised = e;
+  }
+  EXPECT_GE(heap::disarm(), 1u) << "the conversion asked for no buffer";
+  ASSERT_NE(raised, nullptr) << "the failure was swallowed";
+  EXPECT_NE(dynamic_cast<CMemoryException*>(raised), nullptr);
+  raised->Delete();
+  EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(bitmap.m_hObject)), bits);
+  AfxConvertToGray24(&bitmap);  // with memory to be had, it converts
+  EXPECT_EQ(bitmap_bits(static_cast<HBITMAP>(bitmap.m_hObject)), converted(bits, 5, 3, 24));
+  bitmap.DeleteObject();
+#endif
 }
 
 TEST_F(GrayConversion, EveryColourAsStated) {

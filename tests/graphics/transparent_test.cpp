@@ -247,6 +247,68 @@ TEST_F(TransparentDrawing, BadTargetsBitmapsAndRectanglesDrawNothing) {
   skin.DeleteObject();
 }
 
+// Only the part of a destination that lands on the target is drawn, with the same pixels as a
+// destination made of that part alone.
+TEST_F(TransparentDrawing, AHugeDestinationDrawsWhatItsVisiblePartDraws) {
+  const auto colours = random_skin(8, 8, 30);
+  CBitmap skin;
+  make_skin(skin, 8, colours);
+  Canvas huge(64, 48, kBackground), part(64, 48, kBackground), away(64, 48, kBackground);
+  // The block's pixels from (2, 2) land at the canvas's corner; past the bitmap it is black.
+  AfxDrawTransBitmap(&huge.cdc(), &skin, CPoint(-1498, -1498), CRect(-1500, -1500, 1500, 1500), kKey);
+  AfxDrawTransBitmap(&part.cdc(), &skin, CPoint(2, 2), CRect(0, 0, 64, 48), kKey);
+  EXPECT_EQ(huge.colors(), part.colors());
+  const auto untouched = away.colors();
+  AfxDrawTransBitmap(&away.cdc(), &skin, CPoint(0, 0), CRect(100000, 100000, 103000, 103000), kKey);
+  AfxDrawTransBitmap(&away.cdc(), &skin, CPoint(0, 0), CRect(-3000, 0, 0, 3000), kKey);
+  EXPECT_EQ(away.colors(), untouched);
+  skin.DeleteObject();
+}
+
+#ifndef _WIN32
+// What a draw costs, counted by the platform: bitmaps made and their bytes.
+struct DrawCost {
+  std::size_t bitmaps;
+  std::uint64_t bytes;
+  bool operator==(const DrawCost&) const = default;
+};
+
+template <typename Draw>
+DrawCost cost_of(Draw draw) {
+  using namespace veneer::headless::testing;
+  reset_creation_counts();
+  const std::uint64_t before = bitmap_bytes_made();
+  draw();
+  return DrawCost{creations(ObjectKind::Bitmap), bitmap_bytes_made() - before};
+}
+
+TEST_F(TransparentDrawing, AHugeOrFarOffDestinationCostsWhatItsVisiblePartCosts) {
+  const auto colours = random_skin(8, 8, 30);
+  CBitmap skin;
+  make_skin(skin, 8, colours);
+  Canvas canvas(64, 48, kBackground);
+  auto draw = [&](CPoint source, CRect dest) {
+    return cost_of([&] { AfxDrawTransBitmap(&canvas.cdc(), &skin, source, dest, kKey); });
+  };
+  const DrawCost visible = draw(CPoint(2, 2), CRect(0, 0, 64, 48));
+  EXPECT_EQ(visible.bitmaps, 2u) << "the mask and the colour copy";
+  EXPECT_EQ(draw(CPoint(-1498, -1498), CRect(-1500, -1500, 1500, 1500)), visible);
+  EXPECT_EQ(draw(CPoint(0, 0), CRect(100000, 100000, 103000, 103000)), (DrawCost{0, 0})) << "wholly off the target";
+  // The overlay draws into a context holding the base: the base's edges bound it.
+  CBitmap base, overlay;
+  make_skin(base, 16, random_skin(16, 16, 0));
+  make_skin(overlay, 300, random_skin(300, 300, 30));
+  Canvas base_sized(16, 16, kBackground);
+  const DrawCost sixteen =
+      cost_of([&] { AfxDrawTransBitmap(&base_sized.cdc(), &skin, CPoint(0, 0), CRect(0, 0, 16, 16), kKey); });
+  EXPECT_EQ(cost_of([&] { AfxOverlapBitmap(&base, &overlay, CPoint(-100, -100)); }), sixteen);
+  EXPECT_EQ(cost_of([&] { AfxOverlapBitmap(&base, &skin, CPoint(5000, 5000)); }), (DrawCost{0, 0}));
+  base.DeleteObject();
+  overlay.DeleteObject();
+  skin.DeleteObject();
+}
+#endif
+
 TEST_F(Overlay, BitmapsOfEveryDepthStaleHandlesAndFarPositions) {
   // A monochrome overlay has no key colour: it arrives whole, in black and white.
   CBitmap base, mono;

@@ -32,6 +32,10 @@ LRESULT CALLBACK control_proc(HWND self, UINT message, WPARAM wparam, LPARAM lpa
         case helper_build_tray:
           report = builder.build(request);
           break;
+        case helper_button_requests:
+          report.button_requests = builder.button_requests();
+          report.ok = 1;
+          break;
         case helper_destroy_tray:
           builder.destroy();
           report.ok = 1;

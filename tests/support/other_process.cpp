@@ -79,6 +79,7 @@ TrayReport OtherProcess::command(std::uint32_t code, const TrayRequest* request)
 
 TrayReport OtherProcess::build_tray(const TrayRequest& request) { return command(helper_build_tray, &request); }
 void OtherProcess::destroy_tray() { command(helper_destroy_tray, nullptr); }
+std::uint32_t OtherProcess::tray_button_requests() { return command(helper_button_requests, nullptr).button_requests; }
 HWND OtherProcess::show_foreground_window() {
   return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(command(helper_foreground_window, nullptr).taskbar));
 }
@@ -105,6 +106,8 @@ void OtherProcess::destroy_tray() {
   ActingAs as(process_id_, thread_id_);
   builder_.destroy();
 }
+
+std::uint32_t OtherProcess::tray_button_requests() { return builder_.button_requests(); }
 
 HWND OtherProcess::show_foreground_window() {
   ActingAs as(process_id_, thread_id_);

@@ -14,6 +14,8 @@ class OtherProcess {
 
   TrayReport build_tray(const TrayRequest& request);
   void destroy_tray();
+  // TB_GETBUTTON messages the tray's toolbar got since it was built.
+  std::uint32_t tray_button_requests();
   // A visible top-level window of the other process, brought to the foreground.
   HWND show_foreground_window();
   // Destroys the windows show_foreground_window made.
@@ -48,6 +50,7 @@ enum HelperCommand : std::uint32_t {
   helper_destroy_tray = 2,
   helper_foreground_window = 3,
   helper_destroy_windows = 4,
+  helper_button_requests = 5,
 };
 constexpr const char* helper_window_class = "VeneerTrayHost";
 

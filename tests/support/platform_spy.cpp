@@ -14,6 +14,17 @@
 
 namespace veneer::test::spy {
 
+namespace {
+
+RECT shell_answer{};
+
+HRESULT WINAPI shell_notify_icon_get_rect(const NOTIFYICONIDENTIFIER*, RECT* rect) {
+  *rect = shell_answer;
+  return S_OK;
+}
+
+}  // namespace
+
 #ifdef _WIN32
 
 namespace {
@@ -28,12 +39,6 @@ decltype(&SetProcessWorkingSetSize) real_set_working_set;
 decltype(&GetProcAddress) real_get_proc_address;
 FARPROC real_flash_window_ex;
 bool shell_answers = false;
-RECT shell_answer{};
-
-HRESULT WINAPI shell_notify_icon_get_rect(const NOTIFYICONIDENTIFIER*, RECT* rect) {
-  *rect = shell_answer;
-  return S_OK;
-}
 
 BOOL WINAPI draw_animated_rects(HWND window, int id, const RECT* from, const RECT* to) {
   ++animation_seen.count;
@@ -133,7 +138,15 @@ void set_flash_entry_missing(bool missing) {
     restore_entry_point("user32.dll", "FlashWindowEx");
 }
 
-void set_shell_icon_rect(const RECT*) {}
+void set_shell_icon_rect(const RECT* answer) {
+  static bool replaced = false;
+  if (answer) shell_answer = *answer;
+  if (answer && !replaced)
+    replaced = replace_entry_point("shell32.dll", "Shell_NotifyIconGetRect",
+                                   reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(shell_notify_icon_get_rect)));
+  else if (!answer && replaced)
+    replaced = !restore_entry_point("shell32.dll", "Shell_NotifyIconGetRect");
+}
 
 long open_process_handles() { return static_cast<long>(live_objects(ObjectKind::ProcessHandle)); }
 long remote_allocations() { return static_cast<long>(live_objects(ObjectKind::RemoteAllocation)); }

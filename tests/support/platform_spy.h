@@ -35,9 +35,9 @@ Flash last_flash(HWND window);
 // Plays a platform without FlashWindowEx.
 void set_flash_entry_missing(bool missing);
 
-// On Windows, makes the shell answer Shell_NotifyIconGetRect with the rectangle (null: the
-// platform's own answer), for the search's fallback on platforms whose shell cannot answer.
-// The headless platform's shell answers from its tray itself.
+// Makes the shell answer Shell_NotifyIconGetRect with the rectangle (null: the platform's own
+// answer), for the search's fallback, where no shell (Wine) or a tray of the test's own making
+// (the headless platform) would not know the icon.
 void set_shell_icon_rect(const RECT* answer);
 
 // Process handles and remote allocations made through the library and not yet released.

@@ -11,6 +11,27 @@ struct IconRecordHead {
   UINT id;
 };
 
+// The toolbar's own procedure, wrapped to count button requests and to tell what a request
+// asked it to claim. One tray at a time.
+struct Claims {
+  WNDPROC toolbar_proc = nullptr;
+  std::int32_t count = 0;
+  bool item_rect = false;
+  RECT item{};
+  std::uint32_t button_requests = 0;
+};
+Claims claims;
+
+LRESULT CALLBACK claiming_toolbar(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == TB_GETBUTTON) ++claims.button_requests;
+  if (message == TB_BUTTONCOUNT && claims.count != 0) return claims.count;
+  if (message == TB_GETITEMRECT && claims.item_rect && lparam) {
+    std::memcpy(reinterpret_cast<void*>(lparam), &claims.item, sizeof claims.item);
+    return TRUE;
+  }
+  return CallWindowProcA(claims.toolbar_proc, window, message, wparam, lparam);
+}
+
 void register_tray_class(const char* name) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = DefWindowProcA;
@@ -93,9 +114,17 @@ TrayReport TrayBuilder::build(const TrayRequest& request) {
       report.icon_rects[i] = r;
     }
   }
-  report.ok = 1;
+  claims = Claims{};
+  claims.count = request.claimed_count;
+  claims.item_rect = request.claim_item_rect != 0;
+  claims.item = request.claimed_item_rect;
+  claims.toolbar_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(toolbar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&claiming_toolbar)));
+  report.ok = claims.toolbar_proc != nullptr;
   return report;
 }
+
+std::uint32_t TrayBuilder::button_requests() const { return claims.button_requests; }
 
 void TrayBuilder::destroy() {
   if (taskbar_ && IsWindow(taskbar_)) DestroyWindow(taskbar_);

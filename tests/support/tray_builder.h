@@ -33,6 +33,11 @@ struct TrayRequest {
   std::int32_t pager_width = 260;
   std::uint32_t count = 0;
   TrayIconEntry icons[max_tray_icons];
+  // A toolbar that lies, as any process can make one: when not 0, it answers TB_BUTTONCOUNT
+  // with claimed_count; when claim_item_rect is set, every TB_GETITEMRECT with claimed_item_rect.
+  std::int32_t claimed_count = 0;
+  std::uint32_t claim_item_rect = 0;
+  RECT claimed_item_rect{};
 };
 
 struct TrayReport {
@@ -40,12 +45,14 @@ struct TrayReport {
   std::uint32_t process_id = 0;
   std::uint64_t taskbar = 0, notify = 0, pager = 0, toolbar = 0;
   RECT icon_rects[max_tray_icons] = {};  // on the screen; empty for hidden buttons
+  std::uint32_t button_requests = 0;     // TB_GETBUTTON messages the toolbar got since it was built
 };
 
 class TrayBuilder {
  public:
   TrayReport build(const TrayRequest& request);
   void destroy();
+  std::uint32_t button_requests() const;
 
  private:
   HWND taskbar_ = nullptr;

@@ -8,6 +8,9 @@
 #include "tests/support/heap_faults.h"
 #include <veneer/framework/afx.h>
 #include <veneer/veneer.h>
+#ifndef _WIN32
+#include <veneer/headless/testing.h>
+#endif
 
 namespace {
 
@@ -156,6 +159,48 @@ TEST(GetFileExtName, ReadsTheTextUpToItsFirstZeroByte) {
   // The dot is searched before the first zero byte; the extension runs to the counted end.
   EXPECT_EQ(str(AfxGetFileExtName(bytes({'a', '.', 'b', 0, 'c', '.', 'd'}))), str(bytes({'b', 0, 'c', '.', 'd'})));
   EXPECT_EQ(str(AfxGetFileExtName(bytes({'a', 'b', 0, '.', 'd'}))), "");
+}
+
+// "表" in code page 932 (Shift-JIS): a lead byte, then 0x5C, the byte of a backslash.
+const std::string kTable = "\x95\x5C";
+
+// The system's ANSI code page for the length of a scope: set on the headless platform; under
+// Wine it comes from the environment (the locale Wine starts in), so a test checks for it.
+class AnsiCodePage {
+ public:
+  explicit AnsiCodePage(UINT code_page) {
+#ifndef _WIN32
+    veneer::headless::testing::set_ansi_code_page(code_page);
+#endif
+    present_ = GetACP() == code_page;
+  }
+  ~AnsiCodePage() {
+#ifndef _WIN32
+    veneer::headless::testing::set_ansi_code_page(1252);
+#endif
+  }
+  bool present() const { return present_; }
+
+ private:
+  bool present_ = false;
+};
+
+TEST(GetFileExtName, StepsOverDoubleByteCharactersOfTheCodePage) {
+  AnsiCodePage japanese(932);
+  if (!japanese.present()) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 932 (a Japanese locale)";
+  EXPECT_EQ(str(AfxGetFileExtName(("memo." + kTable).c_str())), kTable);
+  EXPECT_EQ(str(AfxGetFileExtName(("memo." + kTable + kTable).c_str())), kTable + kTable);
+  EXPECT_EQ(str(AfxGetFileExtName((kTable + ".txt").c_str())), "txt");
+  EXPECT_EQ(str(AfxGetFileExtName(("dir." + kTable + "\\file").c_str())), "") << "a separator of its own still counts";
+  EXPECT_EQ(str(AfxGetFileExtName((kTable + "\\a.b").c_str())), "b");
+  EXPECT_EQ(str(AfxGetFileExtName("a.b\x95")), "b\x95") << "a lead byte at the end stands alone";
+}
+
+TEST(GetFileExtName, UnderASingleByteCodePageEveryBackslashIsASeparator) {
+  AnsiCodePage western(1252);
+  if (!western.present()) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
+  EXPECT_EQ(str(AfxGetFileExtName(("memo." + kTable).c_str())), "");
+  EXPECT_EQ(str(AfxGetFileExtName(("memo." + kTable + "x.y").c_str())), "y");
 }
 
 TEST(StringTransforms, StringsMadeFromNullOrNothingGiveEmptyResults) {

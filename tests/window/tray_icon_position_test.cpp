@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 
 #include "tests/support/desktop_fixture.h"
 #include <veneer/veneer.h>
@@ -37,10 +38,16 @@ class TrayIconPosition : public DesktopTest {
     DesktopTest::TearDown();
   }
 
-  TrayReport build(std::initializer_list<TrayIconEntry> icons, TrayShape shape = TrayShape::Full) {
+  static TrayRequest request(std::initializer_list<TrayIconEntry> icons, TrayShape shape = TrayShape::Full) {
     TrayRequest request;
     request.shape = shape;
     for (const TrayIconEntry& icon : icons) request.icons[request.count++] = icon;
+    return request;
+  }
+  TrayReport build(std::initializer_list<TrayIconEntry> icons, TrayShape shape = TrayShape::Full) {
+    return build(request(icons, shape));
+  }
+  TrayReport build(const TrayRequest& request) {
     TrayReport report = OtherProcess::get().build_tray(request);
     EXPECT_TRUE(report.ok);
     EXPECT_NE(report.process_id, GetCurrentProcessId()) << "the tray must belong to another process";
@@ -49,6 +56,22 @@ class TrayIconPosition : public DesktopTest {
   TrayIconEntry icon(HWND owner, std::uint32_t id, bool hidden = false, bool cut_short = false) {
     return TrayIconEntry{reinterpret_cast<std::uintptr_t>(owner), id, hidden, cut_short};
   }
+
+#ifndef _WIN32
+  // Starts the headless shell with the owner's icon in it; the shell's own answer for its place.
+  static RECT start_shell_with_icon(DWORD flags, HWND owner, UINT id) {
+    EXPECT_TRUE(HeadlessStartShell(flags));
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = id;
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+    NOTIFYICONIDENTIFIER identifier{sizeof identifier, owner, id, {}};
+    RECT place{};
+    EXPECT_EQ(Shell_NotifyIconGetRect(&identifier, &place), S_OK);
+    return place;
+  }
+#endif
 
   HWND host_ = nullptr;
   HWND other_ = nullptr;
@@ -161,21 +184,80 @@ TEST_F(TrayIconPosition, WithoutTheToolbarChainTheShellIsAsked) {
   RECT answer{900, 740, 916, 756};
   spy::set_shell_icon_rect(&answer);
 #else
-  ASSERT_TRUE(HeadlessStartShell(HEADLESS_SHELL_NO_PAGER));
-  NOTIFYICONDATAA data{};
-  data.cbSize = sizeof data;
-  data.hWnd = host_;
-  data.uID = 1;
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-  NOTIFYICONIDENTIFIER id{sizeof id, host_, 1, {}};
-  RECT answer{};
-  ASSERT_EQ(Shell_NotifyIconGetRect(&id, &answer), S_OK);
+  const RECT answer = start_shell_with_icon(HEADLESS_SHELL_NO_PAGER, host_, 1);
 #endif
   ASSERT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 1);
   EXPECT_PRED2(same_rect, rect, answer);
 }
 
+// Any process can make windows of the tray's classes. A toolbar claiming more buttons than any
+// tray holds (10,000) is not walked: the shell is asked instead.
+TEST_F(TrayIconPosition, AButtonCountNoTrayReachesIsNotWalked) {
+  const RECT answer{900, 740, 916, 756};
+  spy::set_shell_icon_rect(&answer);
+  for (int claimed : {10001, INT_MAX}) {
+    TrayRequest liar = request({icon(host_, 1)});
+    liar.claimed_count = claimed;
+    build(liar);
+    CRect rect = untouched;
+    ASSERT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 1) << claimed << " buttons";
+    EXPECT_PRED2(same_rect, rect, answer);
+    EXPECT_EQ(OtherProcess::get().tray_button_requests(), 0u) << claimed << " buttons: the toolbar was walked";
+  }
+  // Up to the bound the toolbar is walked; past its one real button nothing matches.
+  spy::set_shell_icon_rect(nullptr);
+  TrayRequest large = request({icon(other_, 1)});
+  large.claimed_count = 10000;
+  build(large);
+  CRect rect = untouched;
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 0);
+  EXPECT_EQ(OtherProcess::get().tray_button_requests(), 10000u);
+}
+
+// The toolbar's answer is the tray's to give; at the ends of the int range its move onto the
+// screen wraps as a 32-bit sum (the toolbar's client area starts at (724, 736)).
+TEST_F(TrayIconPosition, AnItemRectangleAtTheEndsOfTheRangeWraps) {
+  TrayRequest edge = request({icon(host_, 1)});
+  edge.claim_item_rect = 1;
+  edge.claimed_item_rect = RECT{INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX};
+  build(edge);
+  CRect rect = untouched;
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 1, rect), 1);
+  auto wrapped = [](long long v) { return static_cast<LONG>(static_cast<std::uint32_t>(v)); };
+  EXPECT_PRED2(same_rect, rect,
+               (RECT{wrapped(INT_MAX - 5LL + 724), wrapped(INT_MAX - 5LL + 736), wrapped(INT_MAX + 724LL),
+                     wrapped(INT_MAX + 736LL)}));
+}
+
 #ifndef _WIN32
+// A 32-bit host on 64-bit Windows cannot name the records of a 64-bit shell, which lie above
+// 4 GiB; the shell knows where the icon is. (On Windows this needs a 64-bit tray host beside the
+// 32-bit suite; the headless platform plays both widths.)
+TEST_F(TrayIconPosition, AThirtyTwoBitHostBesideASixtyFourBitShellAsksTheShell) {
+  using namespace veneer::headless::testing;
+  const RECT expected = start_shell_with_icon(0, host_, 3);
+  struct Played32Bit {
+    Played32Bit() { set_32_bit_process(GetCurrentProcessId(), true); }
+    ~Played32Bit() { set_32_bit_process(GetCurrentProcessId(), false); }
+  } played;
+  BOOL wow64 = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+  CRect rect = untouched;
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 3, rect), 1);
+  EXPECT_PRED2(same_rect, rect, expected);
+  // A hidden icon has no place: the shell says so, and so does the search.
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = host_;
+  data.uID = 3;
+  data.uFlags = NIF_STATE;
+  data.dwState = data.dwStateMask = NIS_HIDDEN;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
+  rect = untouched;
+  EXPECT_EQ(AfxFindTrayIconPosition(host_, 3, rect), 0);
+  EXPECT_EQ(rect, untouched);
+}
+
 TEST_F(TrayIconPosition, FindsIconsAddedToTheHeadlessShell) {
   ASSERT_TRUE(HeadlessStartShell(0));
   NOTIFYICONDATAA data{};

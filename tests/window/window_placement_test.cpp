@@ -75,6 +75,21 @@ TEST_F(WindowPlacement, OffSetCtrlMovesWithinTheParentsClientArea) {
   EXPECT_PRED2(same_rect, rect_in_parent(control), (RECT{-5, 21, 115, 71}));
 }
 
+// A control carried to the end of the int range is found there again: its rectangle on the
+// screen, and back in the parent's client area, wrap as 32-bit sums.
+TEST_F(WindowPlacement, OffSetCtrlAgainNearTheEndOfTheRange) {
+  HWND parent = make_window(WS_POPUP | WS_VISIBLE, 100, 100, 300, 200);
+  HWND control = make_window(WS_CHILD | WS_VISIBLE, 10, 20, 80, 24, parent);
+  AfxOffSetCtrl(parent, control, INT_MAX - 50, INT_MAX - 50, 0, 0);
+  const RECT first = rect_in_parent(control);
+  EXPECT_EQ(first.left, INT_MAX - 40);
+  EXPECT_EQ(first.top, INT_MAX - 30);
+  AfxOffSetCtrl(parent, control, 0, 0, 0, 0);
+  EXPECT_PRED2(same_rect, rect_in_parent(control), first);
+  AfxOffSetCtrl(parent, control, 60, 60, 0, 0);
+  EXPECT_EQ(rect_in_parent(control).left, INT_MIN + 19) << "past the end, the position wraps";
+}
+
 TEST_F(WindowPlacement, OffSetCtrlGuardsAndFrameworkObjects) {
   HWND parent = make_window(WS_POPUP | WS_VISIBLE, 0, 0, 300, 200);
   HWND control = make_window(WS_CHILD | WS_VISIBLE, 10, 20, 80, 24, parent);

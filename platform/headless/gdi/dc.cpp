@@ -139,6 +139,15 @@ static COLORREF read_colour(HDC dc, COLORREF DeviceContext::*field) {
   return c ? c->*field : CLR_INVALID;
 }
 
+int WINAPI GetClipBox(HDC dc, LPRECT rect) {
+  std::lock_guard lock(platform_lock());
+  DeviceContext* c = find_context(dc);
+  if (!c || !rect) return ERROR;
+  const RECT r = drawable_rect(*c);
+  *rect = RECT{r.left - c->origin.x, r.top - c->origin.y, r.right - c->origin.x, r.bottom - c->origin.y};
+  return r.left < r.right && r.top < r.bottom ? SIMPLEREGION : NULLREGION;
+}
+
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) { return swap_colour(dc, &DeviceContext::bk_color, color); }
 COLORREF WINAPI GetBkColor(HDC dc) { return read_colour(dc, &DeviceContext::bk_color); }
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) { return swap_colour(dc, &DeviceContext::text_color, color); }

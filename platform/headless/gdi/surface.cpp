@@ -1,8 +1,11 @@
 // Making and clearing surfaces, and the row lengths of Win32's bitmap layouts.
 #include "gdi/surface.h"
 
+#include <atomic>
 #include <cstring>
 #include <limits>
+
+#include <veneer/headless/testing.h>
 
 namespace veneer::headless::gdi {
 
@@ -22,6 +25,10 @@ std::size_t ddb_row_bytes(int width, PixelFormat format) {
 
 std::size_t dib_row_bytes(int width, unsigned bits_per_pixel) { return padded_row_bytes(width, bits_per_pixel, 32); }
 
+namespace {
+std::atomic<std::uint64_t> surface_bytes{0};  // every byte of pixels ever made, for tests
+}  // namespace
+
 std::shared_ptr<Surface> Surface::make(int width, int height, PixelFormat format, int row_align, bool bottom_up) {
   if (width <= 0 || height <= 0) return nullptr;
   std::size_t row =
@@ -35,6 +42,7 @@ std::shared_ptr<Surface> Surface::make(int width, int height, PixelFormat format
   try {
     s->storage.resize(static_cast<std::size_t>(total));
     s->clear_pending = true;
+    surface_bytes += total;
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -59,3 +67,5 @@ void Surface::clear() const {
 }
 
 }  // namespace veneer::headless::gdi
+
+std::uint64_t veneer::headless::testing::bitmap_bytes_made() { return veneer::headless::gdi::surface_bytes.load(); }

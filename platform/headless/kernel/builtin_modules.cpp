@@ -64,6 +64,11 @@ bool restore_builtin_entry(const char* module, const char* name) {
 namespace testing {
 bool remove_entry_point(const char* module, const char* name) { return remove_builtin_entry(module, name); }
 bool restore_entry_point(const char* module, const char* name) { return restore_builtin_entry(module, name); }
+bool replace_entry_point(const char* module, const char* name, FARPROC replacement) {
+  if (!remove_builtin_entry(module, name)) return false;
+  register_builtin_entry(module, name, replacement);
+  return true;
+}
 }  // namespace testing
 
 HMODULE builtin_module_handle(const char* module) {

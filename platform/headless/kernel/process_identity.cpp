@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct SimulatedProcess {
 struct Registry {
   std::map<DWORD, SimulatedProcess> processes;
   std::map<DWORD, DWORD> thread_owner;  // simulated thread -> its process
+  std::set<DWORD> wow64;                // processes playing 32-bit programs
   // Simulated identifiers stay clear of the host's (Linux ids stay below 2^22) and are
   // multiples of four, as Win32's are.
   DWORD next_id = 0x7F000000;
@@ -140,6 +142,23 @@ DWORD process_of_thread(DWORD thread_id) {
   return access(task.c_str(), F_OK) == 0 ? real_process_id() : 0;
 }
 
+bool is_32_bit_process(DWORD process_id) {
+  std::lock_guard lock(platform_lock());
+  return registry().wow64.count(process_id) != 0;
+}
+
+namespace testing {
+
+void set_32_bit_process(DWORD process_id, bool is_32_bit) {
+  std::lock_guard lock(platform_lock());
+  if (is_32_bit)
+    registry().wow64.insert(process_id);
+  else
+    registry().wow64.erase(process_id);
+}
+
+}  // namespace testing
+
 void release_process_memory(DWORD process_id);  // process_memory.cpp
 
 bool end_simulated_process(DWORD process_id) {
@@ -148,6 +167,7 @@ bool end_simulated_process(DWORD process_id) {
     auto it = registry().processes.find(process_id);
     if (it == registry().processes.end()) return false;
     for (DWORD tid : it->second.threads) registry().thread_owner.erase(tid);
+    registry().wow64.erase(process_id);
     registry().processes.erase(it);
   }
   release_process_memory(process_id);

@@ -115,6 +115,15 @@ SIZE_T copy_pages(DWORD process_id, std::uintptr_t address, unsigned char* local
   return copied;
 }
 
+// What a 32-bit caller can name of a block at address: the part below 4 GiB (none when the
+// block starts there); everyone else names all of it.
+SIZE_T reachable_size(std::uintptr_t address, SIZE_T size) {
+  if (!is_32_bit_process(current_identity().process_id)) return size;
+  constexpr unsigned long long limit = 1ULL << 32;
+  if (address >= limit) return 0;
+  return static_cast<SIZE_T>(std::min<unsigned long long>(size, limit - address));
+}
+
 }  // namespace
 
 SIZE_T copy_from_process(DWORD process_id, const void* address, void* buffer, SIZE_T size) {
@@ -204,8 +213,17 @@ LPVOID WINAPI VirtualAllocEx(HANDLE process, LPVOID address, SIZE_T size, DWORD 
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  void* base = mmap(nullptr, bytes, commit ? host_protection(protect) : PROT_NONE,
-                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  // A 32-bit caller gets an address its pointers can hold, in whichever process it allocates.
+  const bool low = is_32_bit_process(current_identity().process_id);
+  int flags = MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE;
+#ifdef MAP_32BIT
+  if (low) flags |= MAP_32BIT;
+#endif
+  void* base = mmap(nullptr, bytes, commit ? host_protection(protect) : PROT_NONE, flags, -1, 0);
+  if (base != MAP_FAILED && low && reinterpret_cast<std::uintptr_t>(base) + bytes > (1ULL << 32)) {
+    munmap(base, bytes);
+    base = MAP_FAILED;
+  }
   if (base == MAP_FAILED) {
     erase_object(counter, ObjectKind::RemoteAllocation);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -310,7 +328,8 @@ BOOL WINAPI ReadProcessMemory(HANDLE process, LPCVOID address, LPVOID buffer, SI
   }
   DWORD pid = live_process(process);
   if (!pid) return FALSE;
-  SIZE_T copied = copy_from_process(pid, address, buffer, size);
+  SIZE_T reach = reachable_size(reinterpret_cast<std::uintptr_t>(address), size);
+  SIZE_T copied = reach ? copy_from_process(pid, address, buffer, reach) : 0;
   if (bytes_read) *bytes_read = copied;
   if (copied < size) {
     SetLastError(ERROR_PARTIAL_COPY);
@@ -323,7 +342,8 @@ BOOL WINAPI WriteProcessMemory(HANDLE process, LPVOID address, LPCVOID buffer, S
   if (bytes_written) *bytes_written = 0;
   DWORD pid = live_process(process);
   if (!pid) return FALSE;
-  SIZE_T copied = copy_to_process(pid, address, buffer, size);
+  SIZE_T reach = reachable_size(reinterpret_cast<std::uintptr_t>(address), size);
+  SIZE_T copied = reach ? copy_to_process(pid, address, buffer, reach) : 0;
   if (bytes_written) *bytes_written = copied;
   if (copied < size) {
     SetLastError(ERROR_PARTIAL_COPY);

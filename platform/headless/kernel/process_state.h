@@ -47,6 +47,8 @@ bool process_exists(DWORD process_id);
 bool is_real_process(DWORD process_id);
 // The process of a thread, or 0 when the thread does not exist.
 DWORD process_of_thread(DWORD thread_id);
+// Whether the process plays a 32-bit program on a 64-bit system (testing::set_32_bit_process).
+bool is_32_bit_process(DWORD process_id);
 // Ends a simulated process: its memory is released (windows are the desktop's business).
 bool end_simulated_process(DWORD process_id);
 

@@ -114,7 +114,7 @@ BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64) {
     SetLastError(ERROR_NOACCESS);
     return FALSE;
   }
-  *wow64 = FALSE;  // every process of the platform has the host's width
+  *wow64 = is_32_bit_process(pid) ? TRUE : FALSE;  // the host's width unless a test says otherwise
   return TRUE;
 }
 

@@ -122,6 +122,8 @@ void clamp_size(const Window& w, int& width, int& height);
 // A coordinate from a sum of 32-bit values, wrapped to 32 bits as the callers' own arithmetic
 // would wrap it, instead of overflowing: a window may be placed anywhere in the int range.
 inline LONG wrapped_coordinate(long long value) { return static_cast<LONG>(static_cast<std::uint32_t>(value)); }
+// The sum of two coordinates (or a coordinate and an offset), wrapped the same way.
+inline LONG wrapped_sum(long long a, long long b) { return wrapped_coordinate(a + b); }
 
 // Z-order and activation (window_show.cpp)
 void link_window(Window& w, HWND insert_after);

@@ -53,6 +53,7 @@ const BuiltinEntry entries[] = {
     {"user32.dll", "DrawAnimatedRects", as_entry(DrawAnimatedRects)},
     {"user32.dll", "SetRect", as_entry(SetRect)},
     {"user32.dll", "CopyRect", as_entry(CopyRect)},
+    {"user32.dll", "IntersectRect", as_entry(IntersectRect)},
 };
 
 const bool registered = register_builtin_entries(entries);

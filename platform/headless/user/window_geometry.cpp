@@ -63,7 +63,8 @@ RECT client_rect_in_parent(const Window& w) {
   // A minimised top-level window has no client area; its origin is the window's corner.
   if (w.iconic && is_top_level(w)) return RECT{w.rect.left, w.rect.top, w.rect.left, w.rect.top};
   RECT in = frame_insets(w);
-  RECT c{w.rect.left + in.left, w.rect.top + in.top, w.rect.right - in.right, w.rect.bottom - in.bottom};
+  RECT c{wrapped_sum(w.rect.left, in.left), wrapped_sum(w.rect.top, in.top), wrapped_sum(w.rect.right, -in.right),
+         wrapped_sum(w.rect.bottom, -in.bottom)};
   c.right = std::max(c.right, c.left);
   c.bottom = std::max(c.bottom, c.top);
   return c;
@@ -73,13 +74,14 @@ POINT client_origin_on_screen(const Window& w) {
   if (!window_of(w.parent)) return POINT{w.rect.left, w.rect.top};  // the desktop
   POINT base = client_origin_on_screen(*window_of(w.parent));
   RECT c = client_rect_in_parent(w);
-  return POINT{base.x + c.left, base.y + c.top};
+  return POINT{wrapped_sum(base.x, c.left), wrapped_sum(base.y, c.top)};
 }
 
 RECT screen_rect(const Window& w) {
   if (!window_of(w.parent)) return w.rect;
   POINT base = client_origin_on_screen(*window_of(w.parent));
-  return RECT{w.rect.left + base.x, w.rect.top + base.y, w.rect.right + base.x, w.rect.bottom + base.y};
+  return RECT{wrapped_sum(w.rect.left, base.x), wrapped_sum(w.rect.top, base.y), wrapped_sum(w.rect.right, base.x),
+              wrapped_sum(w.rect.bottom, base.y)};
 }
 
 void clamp_size(const Window& w, int& width, int& height) {
@@ -151,8 +153,8 @@ BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) {
   Window* w = checked_window(window);
   if (!w || !point) return FALSE;
   POINT o = client_origin_on_screen(*w);
-  point->x -= o.x;
-  point->y -= o.y;
+  point->x = wrapped_sum(point->x, -static_cast<long long>(o.x));
+  point->y = wrapped_sum(point->y, -static_cast<long long>(o.y));
   return TRUE;
 }
 
@@ -161,8 +163,8 @@ BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) {
   Window* w = checked_window(window);
   if (!w || !point) return FALSE;
   POINT o = client_origin_on_screen(*w);
-  point->x += o.x;
-  point->y += o.y;
+  point->x = wrapped_sum(point->x, o.x);
+  point->y = wrapped_sum(point->y, o.y);
   return TRUE;
 }
 
@@ -179,10 +181,10 @@ int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
     if (!w) return 0;
     b = client_origin_on_screen(*w);
   }
-  LONG dx = a.x - b.x, dy = a.y - b.y;
+  LONG dx = wrapped_sum(a.x, -static_cast<long long>(b.x)), dy = wrapped_sum(a.y, -static_cast<long long>(b.y));
   for (UINT i = 0; points && i < count; ++i) {
-    points[i].x += dx;
-    points[i].y += dy;
+    points[i].x = wrapped_sum(points[i].x, dx);
+    points[i].y = wrapped_sum(points[i].y, dy);
   }
   return MAKELONG(LOWORD(dx), LOWORD(dy));
 }
