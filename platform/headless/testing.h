@@ -144,5 +144,7 @@ HEADLESS_API void set_program_file_name(const char* name);
 // platform that lacks it; restore_entry_point puts it back. False if it was not there.
 HEADLESS_API bool remove_entry_point(const char* module, const char* name);
 HEADLESS_API bool restore_entry_point(const char* module, const char* name);
+// References LoadLibraryA holds on a built-in module that FreeLibrary has not given back.
+HEADLESS_API unsigned module_references(HMODULE module);
 
 }  // namespace veneer::headless::testing
