@@ -147,6 +147,25 @@ typedef struct tagLOGFONTA {
 #define STRETCH_DELETESCANS COLORONCOLOR
 #define STRETCH_HALFTONE HALFTONE
 
+// Binary raster operations (SetROP2's modes), Win32's values.
+#define R2_BLACK 1
+#define R2_NOTMERGEPEN 2
+#define R2_MASKNOTPEN 3
+#define R2_NOTCOPYPEN 4
+#define R2_MASKPENNOT 5
+#define R2_NOT 6
+#define R2_XORPEN 7
+#define R2_NOTMASKPEN 8
+#define R2_MASKPEN 9
+#define R2_NOTXORPEN 10
+#define R2_NOP 11
+#define R2_MERGENOTPEN 12
+#define R2_COPYPEN 13
+#define R2_MERGEPENNOT 14
+#define R2_MERGEPEN 15
+#define R2_WHITE 16
+#define R2_LAST 16
+
 #define TRANSPARENT 1
 #define OPAQUE 2
 
@@ -324,5 +343,11 @@ HEADLESS_API DWORD WINAPI GetRegionData(HRGN region, DWORD size, LPRGNDATA data)
 HEADLESS_API int WINAPI GetRgnBox(HRGN region, LPRECT box);
 HEADLESS_API BOOL WINAPI EqualRgn(HRGN a, HRGN b);
 HEADLESS_API BOOL WINAPI PtInRegion(HRGN region, int x, int y);
+// A rectangle's corners may come in any order; one without area gives the empty region.
+HEADLESS_API HRGN WINAPI CreateRectRgnIndirect(const RECT* rect);
+HEADLESS_API BOOL WINAPI SetRectRgn(HRGN region, int left, int top, int right, int bottom);
+HEADLESS_API int WINAPI OffsetRgn(HRGN region, int dx, int dy);
+// Whether any part of the rectangle (corners in any order) lies in the region.
+HEADLESS_API BOOL WINAPI RectInRegion(HRGN region, const RECT* rect);
 
 }  // extern "C"

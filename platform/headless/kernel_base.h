@@ -1,6 +1,8 @@
 // Kernel basics of the headless platform: last error, the module loader and global memory.
 #pragma once
 
+#include <cstring>
+
 #include <veneer/headless/types.h>
 
 #define ERROR_SUCCESS 0L
@@ -36,6 +38,11 @@
 #define GMEM_ZEROINIT 0x0040
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
 #define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+
+#define MoveMemory(destination, source, length) std::memmove((destination), (source), (length))
+#define CopyMemory(destination, source, length) std::memcpy((destination), (source), (length))
+#define FillMemory(destination, length, fill) std::memset((destination), (fill), (length))
+#define ZeroMemory(destination, length) std::memset((destination), 0, (length))
 
 typedef BOOL(WINAPI* HEADLESS_MODULE_ENTRY)(HINSTANCE, DWORD, LPVOID);
 

@@ -181,5 +181,7 @@ HEADLESS_API bool restore_entry_point(const char* module, const char* name);
 // Puts a test's own function in an entry point's place (to play a platform that answers
 // otherwise); restore_entry_point puts the platform's back. False if it was not there.
 HEADLESS_API bool replace_entry_point(const char* module, const char* name, FARPROC replacement);
+// References LoadLibraryA holds on a built-in module that FreeLibrary has not given back.
+HEADLESS_API unsigned module_references(HMODULE module);
 
 }  // namespace veneer::headless::testing

@@ -116,7 +116,12 @@ typedef struct tagRECT {
 } RECT, *PRECT, *LPRECT;
 typedef const RECT* LPCRECT;
 
+// The halves are reachable directly (li.LowPart) and through `u`, as Win32 declares them.
 typedef union _LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  };
   struct {
     DWORD LowPart;
     LONG HighPart;

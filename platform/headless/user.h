@@ -266,6 +266,9 @@ HEADLESS_API int WINAPI GetClassNameA(HWND window, LPSTR class_name, int size);
 HEADLESS_API HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x,
                                          int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                                          LPVOID param);
+// Win32's own CreateWindowA is this macro, not an entry point.
+#define CreateWindowA(class_name, window_name, style, x, y, width, height, parent, menu, instance, param) \
+  CreateWindowExA(0L, class_name, window_name, style, x, y, width, height, parent, menu, instance, param)
 HEADLESS_API BOOL WINAPI DestroyWindow(HWND window);
 HEADLESS_API BOOL WINAPI IsWindow(HWND window);
 HEADLESS_API BOOL WINAPI IsChild(HWND parent, HWND window);
@@ -317,7 +320,17 @@ HEADLESS_API BOOL WINAPI DrawAnimatedRects(HWND window, int animation, const REC
 // Rectangles
 HEADLESS_API BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
 HEADLESS_API BOOL WINAPI CopyRect(LPRECT destination, const RECT* source);
-// The overlap of two rectangles; FALSE and all zeros when they do not overlap (an empty one
-// overlaps nothing).
+// Rectangle arithmetic. A rectangle with right <= left or bottom <= top is empty, and a null
+// rectangle counts as empty; coordinates wrap around as 32-bit integers, as on Win32.
+HEADLESS_API BOOL WINAPI SetRectEmpty(LPRECT rect);
+HEADLESS_API BOOL WINAPI IsRectEmpty(const RECT* rect);
+HEADLESS_API BOOL WINAPI EqualRect(const RECT* a, const RECT* b);
+HEADLESS_API BOOL WINAPI PtInRect(const RECT* rect, POINT point);
+HEADLESS_API BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
+HEADLESS_API BOOL WINAPI InflateRect(LPRECT rect, int dx, int dy);
 HEADLESS_API BOOL WINAPI IntersectRect(LPRECT destination, const RECT* a, const RECT* b);
+HEADLESS_API BOOL WINAPI UnionRect(LPRECT destination, const RECT* a, const RECT* b);
+// What is left of `a` once `b` is taken away, when that is a rectangle (b spans a's width or
+// height from one side); otherwise `a` itself.
+HEADLESS_API BOOL WINAPI SubtractRect(LPRECT destination, const RECT* a, const RECT* b);
 }

@@ -26,3 +26,6 @@
 // The shell (taskbar, tray icons) and common controls (the toolbar)
 #include <veneer/headless/commctrl.h>
 #include <veneer/headless/shell.h>
+
+// The generic names (CreateWindow, GetObject, ...) for the ANSI functions above
+#include <veneer/headless/ansi_names.h>

@@ -14,6 +14,7 @@ namespace {
 struct Module {
   std::map<std::string, FARPROC> entries;  // entry names are case-sensitive, as on Win32
   std::map<std::string, FARPROC> removed;  // taken away by a test, to be restored
+  unsigned references = 0;                 // LoadLibraryA calls not yet freed
 };
 
 std::string fold(const char* name) {
@@ -28,6 +29,12 @@ std::string fold(const char* name) {
 std::map<std::string, std::unique_ptr<Module>>& modules() {
   static auto* m = new std::map<std::string, std::unique_ptr<Module>>;
   return *m;
+}
+
+Module* module_of(HMODULE handle) {
+  for (auto& [name, m] : modules())
+    if (reinterpret_cast<HMODULE>(m.get()) == handle) return m.get();
+  return nullptr;
 }
 
 }  // namespace
@@ -69,6 +76,8 @@ bool replace_entry_point(const char* module, const char* name, FARPROC replaceme
   register_builtin_entry(module, name, replacement);
   return true;
 }
+
+unsigned module_references(HMODULE module) { return builtin_module_references(module); }
 }  // namespace testing
 
 HMODULE builtin_module_handle(const char* module) {
@@ -79,19 +88,37 @@ HMODULE builtin_module_handle(const char* module) {
 
 bool is_builtin_module(HMODULE module) {
   std::lock_guard lock(platform_lock());
-  for (auto& [name, m] : modules())
-    if (reinterpret_cast<HMODULE>(m.get()) == module) return true;
-  return false;
+  return module_of(module) != nullptr;
 }
 
 FARPROC builtin_entry(HMODULE module, const char* name) {
   std::lock_guard lock(platform_lock());
-  for (auto& [module_name, m] : modules()) {
-    if (reinterpret_cast<HMODULE>(m.get()) != module) continue;
-    auto it = m->entries.find(name ? name : "");
-    return it == m->entries.end() ? nullptr : it->second;
-  }
-  return nullptr;
+  Module* m = module_of(module);
+  if (!m) return nullptr;
+  auto it = m->entries.find(name ? name : "");
+  return it == m->entries.end() ? nullptr : it->second;
+}
+
+HMODULE load_builtin_module(const char* module) {
+  std::lock_guard lock(platform_lock());
+  auto it = modules().find(fold(module));
+  if (it == modules().end()) return nullptr;
+  ++it->second->references;
+  return reinterpret_cast<HMODULE>(it->second.get());
+}
+
+bool free_builtin_module(HMODULE module) {
+  std::lock_guard lock(platform_lock());
+  Module* m = module_of(module);
+  if (!m) return false;
+  if (m->references > 0) --m->references;
+  return true;
+}
+
+unsigned builtin_module_references(HMODULE module) {
+  std::lock_guard lock(platform_lock());
+  Module* m = module_of(module);
+  return m ? m->references : 0;
 }
 
 }  // namespace veneer::headless

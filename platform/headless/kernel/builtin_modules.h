@@ -37,6 +37,12 @@ bool register_builtin_entries(const BuiltinEntry (&table)[N]) {
 }
 
 HMODULE builtin_module_handle(const char* module);
+// LoadLibraryA and FreeLibrary of a built-in module. The modules are part of the program, so
+// that, as for a DLL a Win32 program imports, freeing never unloads one: it only gives back a
+// reference taken by loading.
+HMODULE load_builtin_module(const char* module);
+bool free_builtin_module(HMODULE module);
+unsigned builtin_module_references(HMODULE module);
 bool is_builtin_module(HMODULE module);
 FARPROC builtin_entry(HMODULE module, const char* name);
 

@@ -79,6 +79,20 @@ ObjectQuery query(ObjectQuery q) {
   return q;
 }
 
+// A null module names the program itself: only what the program's own object exports, not
+// what the libraries it loaded export.
+FARPROC main_program_entry(const char* name) {
+  void* symbol = dlsym(RTLD_DEFAULT, name);
+  Dl_info info{};
+  ObjectQuery program;
+  program.main_program = true;
+  if (!symbol || !dladdr(symbol, &info) || reinterpret_cast<std::uintptr_t>(info.dli_fbase) != query(program).base) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return reinterpret_cast<FARPROC>(symbol);
+}
+
 }  // namespace
 
 extern "C" {
@@ -113,9 +127,10 @@ BOOL WINAPI HeadlessRunModuleEntry(HMODULE self, HEADLESS_MODULE_ENTRY entry, DW
 
 HMODULE WINAPI LoadLibraryA(LPCSTR file_name) {
   if (!file_name || !*file_name) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    SetLastError(ERROR_MOD_NOT_FOUND);  // as Win32 answers a null or empty name
     return nullptr;
   }
+  if (HMODULE builtin = load_builtin_module(file_name)) return builtin;
   LoadInProgress load;
   LoadInProgress* outer = current_load;
   current_load = &load;
@@ -139,6 +154,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR file_name) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {
+  if (free_builtin_module(module)) return TRUE;
   void* handle = nullptr;
   {
     std::lock_guard lock(platform_lock());
@@ -219,10 +235,11 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR module_name) {
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR proc_name) {
-  if (!module || !proc_name) {
-    SetLastError(ERROR_INVALID_HANDLE);
+  if (!proc_name) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
   }
+  if (!module) return main_program_entry(proc_name);
   if (is_builtin_module(module)) {
     FARPROC entry = builtin_entry(module, proc_name);
     if (!entry) SetLastError(ERROR_PROC_NOT_FOUND);

@@ -1,6 +1,7 @@
 // user32's entry table, so that a program can look an entry up by name (GetProcAddress) and a
 // test can take one away to play an older platform.
 #include "kernel/builtin_modules.h"
+#include <veneer/headless/clipboard.h>
 #include <veneer/headless/user.h>
 
 namespace veneer::headless {
@@ -53,7 +54,24 @@ const BuiltinEntry entries[] = {
     {"user32.dll", "DrawAnimatedRects", as_entry(DrawAnimatedRects)},
     {"user32.dll", "SetRect", as_entry(SetRect)},
     {"user32.dll", "CopyRect", as_entry(CopyRect)},
+    {"user32.dll", "SetRectEmpty", as_entry(SetRectEmpty)},
+    {"user32.dll", "IsRectEmpty", as_entry(IsRectEmpty)},
+    {"user32.dll", "EqualRect", as_entry(EqualRect)},
+    {"user32.dll", "PtInRect", as_entry(PtInRect)},
+    {"user32.dll", "OffsetRect", as_entry(OffsetRect)},
+    {"user32.dll", "InflateRect", as_entry(InflateRect)},
     {"user32.dll", "IntersectRect", as_entry(IntersectRect)},
+    {"user32.dll", "UnionRect", as_entry(UnionRect)},
+    {"user32.dll", "SubtractRect", as_entry(SubtractRect)},
+    {"user32.dll", "OpenClipboard", as_entry(OpenClipboard)},
+    {"user32.dll", "CloseClipboard", as_entry(CloseClipboard)},
+    {"user32.dll", "EmptyClipboard", as_entry(EmptyClipboard)},
+    {"user32.dll", "SetClipboardData", as_entry(SetClipboardData)},
+    {"user32.dll", "GetClipboardData", as_entry(GetClipboardData)},
+    {"user32.dll", "IsClipboardFormatAvailable", as_entry(IsClipboardFormatAvailable)},
+    {"user32.dll", "CountClipboardFormats", as_entry(CountClipboardFormats)},
+    {"user32.dll", "GetOpenClipboardWindow", as_entry(GetOpenClipboardWindow)},
+    {"user32.dll", "GetClipboardOwner", as_entry(GetClipboardOwner)},
 };
 
 const bool registered = register_builtin_entries(entries);

@@ -65,29 +65,4 @@ int WINAPI GetSystemMetrics(int index) {
   }
 }
 
-BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {
-  if (!rect) return FALSE;
-  *rect = RECT{left, top, right, bottom};
-  return TRUE;
-}
-
-BOOL WINAPI IntersectRect(LPRECT destination, const RECT* a, const RECT* b) {
-  if (!destination || !a || !b) return FALSE;
-  RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
-         std::min(a->bottom, b->bottom)};
-  if (a->left >= a->right || a->top >= a->bottom || b->left >= b->right || b->top >= b->bottom || r.left >= r.right ||
-      r.top >= r.bottom) {
-    *destination = RECT{0, 0, 0, 0};
-    return FALSE;
-  }
-  *destination = r;
-  return TRUE;
-}
-
-BOOL WINAPI CopyRect(LPRECT destination, const RECT* source) {
-  if (!destination || !source) return FALSE;
-  *destination = *source;
-  return TRUE;
-}
-
 }  // extern "C"
