@@ -146,7 +146,8 @@ const char* kind_name(ObjectKind kind) {
   static const char* const names[] = {"bitmap",      "brush",          "pen",
                                       "font",        "region",         "device context",
                                       "window",      "process handle", "remote allocation",
-                                      "file handle", "global memory"};
+                                      "file handle", "global memory",  "access token"};
+  static_assert(sizeof names / sizeof names[0] == kind_count, "a name for every kind");
   int k = static_cast<int>(kind);
   return k >= 0 && k < kind_count ? names[k] : "?";
 }
