@@ -71,6 +71,22 @@ std::shared_ptr<OpenFile> checked(HANDLE handle, LPOVERLAPPED overlapped, unsign
   return file;
 }
 
+// The open behind a handle and its status, for a call that fills out; null, with the last
+// error set, when there is no such open, out is null or the status cannot be read.
+std::shared_ptr<OpenFile> status_of(HANDLE handle, const void* out, struct stat& st) {
+  auto file = open_file(handle);
+  if (!file) return nullptr;
+  if (!out) {
+    SetLastError(ERROR_NOACCESS);
+    return nullptr;
+  }
+  if (fstat(file->fd, &st) != 0) {
+    SetLastError(error_from_errno(errno));
+    return nullptr;
+  }
+  return file;
+}
+
 // The host path of the file open on fd; empty for pipes, sockets and anything else without one.
 std::string host_name(int fd) {
   char name[4096];
@@ -145,17 +161,8 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD to_write, LPDWORD wri
 }
 
 BOOL WINAPI GetFileSizeEx(HANDLE handle, PLARGE_INTEGER size) {
-  auto file = open_file(handle);
-  if (!file) return FALSE;
-  if (!size) {
-    SetLastError(ERROR_NOACCESS);
-    return FALSE;
-  }
   struct stat st {};
-  if (fstat(file->fd, &st) != 0) {
-    SetLastError(error_from_errno(errno));
-    return FALSE;
-  }
+  if (!status_of(handle, size, st)) return FALSE;
   // Devices and pipes have no length to Win32.
   size->QuadPart = S_ISREG(st.st_mode) ? static_cast<LONGLONG>(st.st_size) : 0;
   return TRUE;
@@ -210,17 +217,9 @@ DWORD WINAPI GetFinalPathNameByHandleA(HANDLE handle, LPSTR path, DWORD size, DW
 }
 
 BOOL WINAPI GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information) {
-  auto file = open_file(handle);
-  if (!file) return FALSE;
-  if (!information) {
-    SetLastError(ERROR_NOACCESS);
-    return FALSE;
-  }
   struct stat st {};
-  if (fstat(file->fd, &st) != 0) {
-    SetLastError(error_from_errno(errno));
-    return FALSE;
-  }
+  auto file = status_of(handle, information, st);
+  if (!file) return FALSE;
   information->dwFileAttributes = attributes_of(st, host_name(file->fd).c_str());
   // The host keeps no creation time everywhere; the last change of the data stands in.
   information->ftCreationTime = file_time(st.st_mtim);
