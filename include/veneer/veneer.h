@@ -100,13 +100,17 @@ VENEER_API CStringT AfxReadFromFile(CStringT content_path);
 
 // Writes the bytes of content as the whole new content of the file at path (note the
 // order: content first). Nothing is added or translated; an empty content leaves an empty
-// file. The new content goes to a temporary file in the same folder, which then replaces
-// the target in one step: the old content survives any failure, and nobody ever sees a
-// half-written file. No effect when the target cannot be opened for writing (another
-// handle holds it, it is read-only, a folder) or when its folder does not exist or takes no
-// new file. A write error raises the framework's file exception (CFileException*, naming
-// path), with the old content kept and the temporary file removed. A device or pipe at
-// path is written in place.
+// file. The new content goes to a temporary file beside the file (readable by the saving
+// user only, named "~veneer" + 16 hexadecimal digits + ".tmp"), which then replaces it in
+// one step: the old content survives any failure, and nobody ever sees a half-written file.
+// The file stays what it was: a symbolic link stays a link and the file it names gets the
+// content; permissions, owner and group (attributes and security on Windows) are kept. Where
+// no temporary file can be made beside it or the replace is refused, and for a file with
+// several names, a device or a pipe, the file is written in place (truncated, then
+// written). No effect when the file cannot be opened for writing (another handle holds it,
+// it is read-only, for the superuser too, it is a folder, no access) or when its folder does
+// not exist. A write error raises the framework's file exception (CFileException*, naming
+// path); after a temporary file the old content is kept and the temporary file removed.
 VENEER_API void AfxSaveToFile(CStringT content, CStringT path);
 
 // The folder of the host's executable, ending with its separator ("\" on Windows, "/" on the

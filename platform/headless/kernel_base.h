@@ -69,7 +69,7 @@ HEADLESS_API BOOL WINAPI HeadlessRunModuleEntry(HMODULE self, HEADLESS_MODULE_EN
 // The module handle of the shared object that contains the given address.
 HEADLESS_API HMODULE WINAPI HeadlessModuleFromAddress(const void* address);
 
-// Closes a kernel handle (a file, a process); the current-process pseudo-handle closes
+// Closes a kernel handle (a file, a process, a token); the current-process pseudo-handle closes
 // without effect.
 HEADLESS_API BOOL WINAPI CloseHandle(HANDLE object);
 // The path of the module's file (the program's for a null module), as the host names it.

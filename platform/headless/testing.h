@@ -23,6 +23,7 @@ enum class ObjectKind {
   RemoteAllocation,
   FileHandle,
   GlobalMemory,
+  AccessToken,
   Count
 };
 
@@ -158,6 +159,13 @@ HEADLESS_API unsigned working_set_trims();
 HEADLESS_API std::size_t resident_size();
 
 // ---- Files and the clipboard
+
+// The nth host rename from now on (1 = the next one), made by MoveFileExA or ReplaceFileA,
+// fails with the errno value (EXDEV, EBUSY, ...) as if the host had refused it. One pending
+// fault; a new call replaces it, n = 0 drops it.
+HEADLESS_API void fail_nth_rename(unsigned n, int host_error);
+// Opens CreateFileA refused with ERROR_SHARING_VIOLATION in this process so far.
+HEADLESS_API std::size_t sharing_refusals();
 
 // GetModuleFileNameA calls made so far, for any module.
 HEADLESS_API std::size_t module_file_name_queries();

@@ -23,6 +23,9 @@
 // Files
 #include <veneer/headless/kernel_file.h>
 
+// Tokens and security descriptors (the file permissions a program gives a new file)
+#include <veneer/headless/kernel_security.h>
+
 // The shell (taskbar, tray icons) and common controls (the toolbar)
 #include <veneer/headless/commctrl.h>
 #include <veneer/headless/shell.h>

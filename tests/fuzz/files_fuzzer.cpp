@@ -3,10 +3,11 @@
 // a file give back exactly the bytes written (zero bytes included) and its size; odd paths
 // (empty, a folder, a folder with a trailing separator, a missing folder on the way, a file
 // used as a folder, a name or a path too long for the system, a file another handle holds
-// exclusively) give the failure results: size 0 (the size of a held file still shows), an
-// empty read and a save without any effect. After every step the folder holds exactly the
-// files saved so far, with their contents, and no temporary file.
+// exclusively, a read-only file) give the failure results: size 0 (the size of a held file
+// still shows), an empty read (a read-only file still reads) and a save without any effect. After every step the folder
+// holds exactly the files saved so far, with their contents, and no temporary file.
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -96,10 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t length = in.byte() % 4 == 0 ? in.u32() % 5000 : in.byte() % 32;
     for (std::size_t i = 0; i < length; ++i) content.push_back(static_cast<char>(in.byte()));
 
-    const std::uint8_t kind = in.byte() % 12;
+    const std::uint8_t kind = in.byte() % 13;
     std::string path, name;  // name: the file the path reaches, empty when none
     std::string counted;     // the path as the caller's counted string, when it differs
-    bool held = false;
+    bool held = false, read_only = false;
     switch (kind) {
       case 0:  // nothing at all
         break;
@@ -141,6 +142,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         held = true;
         break;
       }
+      case 10: {  // a read-only file: no one writes it, the superuser included
+        if (files.empty()) break;
+        name = files.begin()->first;
+        path = root + "/" + name;
+        read_only = chmod(path.c_str(), 0444) == 0;
+        require(read_only);
+        break;
+      }
       default:
         name = leaf(in);
         path = root + "/" + name;
@@ -164,6 +173,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       CloseHandle(holder);
       require(size_now == files[name].size());
       require(read_now.empty());
+    } else if (read_only) {
+      require(chmod(path.c_str(), 0644) == 0);
+      require(size_now == files[name].size());
+      require(read_now == files[name]);
     } else if (!name.empty()) {
       files[name] = content;
       require(size_now == content.size());

@@ -16,7 +16,7 @@ set(private_include "^[ \t]*#[ \t]*include[ \t]*[\"<](platform/headless/)?(kerne
 set(public_include "^[ \t]*#[ \t]*include[ \t]*[\"<]veneer/headless/([a-z_0-9]+)\\.h")
 # The area of each public header. testing.h declares hooks of every area over kernel types
 # only; win32.h gathers them all, and ansi_names.h names over all of them.
-set(public_kernel types kernel_base kernel_file kernel_process testing)
+set(public_kernel types kernel_base kernel_file kernel_process kernel_security testing)
 set(public_gdi gdi gdi_text)
 set(public_user user clipboard)
 set(public_shell commctrl shell win32 ansi_names)  # ansi_names: generic names over every area

@@ -3,14 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "tests/support/emulated_wine.h"
 #include "tests/support/scratch_dir.h"
 #include <veneer/framework/win32_api.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
 using veneer::test::read_back;
 using veneer::test::ScratchDir;
+using veneer::test::set_read_only;
 using veneer::test::write_bytes;
 
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -228,6 +235,128 @@ TEST(FileApi, DevicesAreCharacterFilesWithoutLength) {
   // A device is no file of share modes: a second exclusive open is admitted.
   EXPECT_TRUE(admitted(null_device(), GENERIC_WRITE, 0));
   CloseHandle(device);
+}
+
+TEST(FileApi, AReadOnlyFileOpensForReadingOnly) {
+  ScratchDir dir;
+  const std::string f = dir.file("read-only.txt");
+  write_bytes(f, "kept");
+  ASSERT_TRUE(set_read_only(f, true));
+  EXPECT_EQ(GetFileAttributesA(f.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  HANDLE h = open(f, GENERIC_READ, 0, OPEN_EXISTING);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  BY_HANDLE_FILE_INFORMATION information{};
+  ASSERT_TRUE(GetFileInformationByHandle(h, &information));
+  EXPECT_EQ(information.dwFileAttributes & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(information.nNumberOfLinks, 1u);
+  EXPECT_EQ(information.nFileSizeLow, 4u);
+  CloseHandle(h);
+  // Windows refuses every caller; Wine lets its host's superuser through (the headless
+  // platform keeps to Windows).
+  if (!veneer::test::wine_as_host_superuser()) {
+    for (DWORD disposition : {DWORD{OPEN_EXISTING}, DWORD{CREATE_ALWAYS}, DWORD{TRUNCATE_EXISTING}}) {
+      EXPECT_FALSE(admitted(f, GENERIC_WRITE, share_all, disposition)) << disposition;
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+  }
+  EXPECT_EQ(read_back(f), "kept");
+  ASSERT_TRUE(set_read_only(f, false));
+  EXPECT_TRUE(admitted(f, GENERIC_WRITE, 0));
+}
+
+TEST(FileApi, ReplaceTakesTheReplacedFilesPlaceOrChangesNothing) {
+  ScratchDir dir;
+  const std::string f = dir.file("f.txt"), r = dir.file("r.txt");
+  write_bytes(f, "old");
+  write_bytes(r, "new");
+  auto replace = [&](const std::string& replaced) {
+    return ReplaceFileA(replaced.c_str(), r.c_str(), nullptr, 0, nullptr, nullptr);
+  };
+  EXPECT_FALSE(replace(dir.file("missing.txt")));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  ASSERT_TRUE(set_read_only(f, true));
+  EXPECT_FALSE(replace(f));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  ASSERT_TRUE(set_read_only(f, false));
+  // The replaced file held by an open that does not share deletion, or the replacement held
+  // at all, refuses.
+  HANDLE held = open(f, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  EXPECT_FALSE(replace(f));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  CloseHandle(held);
+  held = open(r, GENERIC_READ, share_all, OPEN_EXISTING);
+  EXPECT_FALSE(replace(f));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  CloseHandle(held);
+  EXPECT_EQ(read_back(f), "old");
+  EXPECT_EQ(read_back(r), "new");
+
+  // A holder that shares deletion keeps what it opened; the name gets the replacement.
+  held = open(f, GENERIC_READ, share_all, OPEN_EXISTING);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(replace(f));
+  char buffer[8] = {};
+  DWORD n = 0;
+  EXPECT_TRUE(ReadFile(held, buffer, sizeof buffer, &n, nullptr));
+  EXPECT_EQ(std::string(buffer, n), "old");
+  CloseHandle(held);
+  EXPECT_EQ(read_back(f), "new");
+  EXPECT_EQ(GetFileAttributesA(r.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(FileApi, ADaclForTheTokensUserAloneMakesAFileOnlyThatUserOpens) {
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  DWORD size = 0;
+  EXPECT_FALSE(GetTokenInformation(token, TokenUser, nullptr, 0, &size));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  std::vector<BYTE> user(size);
+  ASSERT_TRUE(GetTokenInformation(token, TokenUser, user.data(), size, &size));
+  EXPECT_TRUE(CloseHandle(token));
+  PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+
+  DWORD too_small[(sizeof(ACL) + 8) / 4];
+  ASSERT_TRUE(InitializeAcl(reinterpret_cast<ACL*>(too_small), sizeof too_small, ACL_REVISION));
+  EXPECT_FALSE(AddAccessAllowedAce(reinterpret_cast<ACL*>(too_small), ACL_REVISION, FILE_ALL_ACCESS, sid));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALLOTTED_SPACE_EXCEEDED));
+  DWORD acl[(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE) / 4];
+  ASSERT_TRUE(InitializeAcl(reinterpret_cast<ACL*>(acl), sizeof acl, ACL_REVISION));
+  ASSERT_TRUE(
+      AddAccessAllowedAce(reinterpret_cast<ACL*>(acl), ACL_REVISION, FILE_GENERIC_READ | FILE_GENERIC_WRITE, sid));
+  SECURITY_DESCRIPTOR descriptor;
+  ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(acl), FALSE));
+  ASSERT_TRUE(SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED));
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+
+  ScratchDir dir;
+  const std::string f = dir.file("private.txt");
+  HANDLE h = CreateFileA(f.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD n = 0;
+  EXPECT_TRUE(WriteFile(h, "mine", 4, &n, nullptr));
+  CloseHandle(h);
+#ifndef _WIN32
+  struct stat st {};
+  ASSERT_EQ(stat(f.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u) << "the owner's bits only";
+#endif
+
+  // The user opens it again, and the platform names it through the handle.
+  h = open(f, GENERIC_READ, share_all, OPEN_EXISTING);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char name[1024];
+  const DWORD length = GetFinalPathNameByHandleA(h, name, sizeof name, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  ASSERT_GT(length, 12u);
+  ASSERT_LT(length, sizeof name);
+  const std::string final_name(name, length);
+  EXPECT_TRUE(final_name.ends_with("\\private.txt") || final_name.ends_with("/private.txt")) << final_name;
+  // Too small: the size needed, which Windows counts with the terminating zero and Wine's ANSI
+  // call without it (measured).
+  const DWORD needed = GetFinalPathNameByHandleA(h, name, 4, 0);
+  EXPECT_TRUE(needed == length + 1 || needed == length) << needed;
+  CloseHandle(h);
+  EXPECT_EQ(read_back(f), "mine");
 }
 
 }  // namespace

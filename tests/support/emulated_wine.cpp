@@ -1,5 +1,6 @@
 #include "tests/support/emulated_wine.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #include <veneer/framework/win32_api.h>
@@ -17,6 +18,25 @@ bool emulated_32bit_wine() {
   }
 #endif
   return false;
+}
+
+bool wine_as_host_superuser() {
+#ifdef _WIN32
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return false;
+  // The Wine process's own status, seen through Wine's drive for the host's root.
+  HANDLE status = CreateFileA("Z:\\proc\\self\\status", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (status == INVALID_HANDLE_VALUE) return false;
+  char text[4096] = {};
+  DWORD read = 0;
+  ReadFile(status, text, sizeof text - 1, &read, nullptr);
+  CloseHandle(status);
+  const char* uid = std::strstr(text, "\nUid:");
+  return uid && std::strncmp(uid + 5, "\t0\t", 3) == 0;  // the real user: 0
+#else
+  return false;
+#endif
 }
 
 }  // namespace veneer::test

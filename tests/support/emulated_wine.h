@@ -9,4 +9,9 @@ namespace veneer::test {
 
 bool emulated_32bit_wine();
 
+// Whether this test program runs under Wine as the host's superuser, whom Wine lets open a
+// read-only file for writing (measured); Windows refuses everyone, as the headless platform
+// does.
+bool wine_as_host_superuser();
+
 }  // namespace veneer::test

@@ -45,6 +45,16 @@ std::string read_back(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+bool set_read_only(const std::string& path, bool read_only) {
+  std::error_code error;
+  fs::permissions(path,
+                  read_only
+                      ? fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read
+                      : fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
+                  error);
+  return !error;
+}
+
 void write_bytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -29,5 +29,8 @@ class ScratchDir {
 std::string read_back(const std::string& path);
 // Writes the bytes with the C++ library.
 void write_bytes(const std::string& path, const std::string& bytes);
+// Makes a file read-only, or writable again: the read-only attribute on Windows, no write
+// permission bit elsewhere. False when the file's permissions cannot be changed.
+bool set_read_only(const std::string& path, bool read_only);
 
 }  // namespace veneer::test

@@ -2,6 +2,8 @@
 // share-mode records that make Win32's sharing rules hold between processes.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 
@@ -38,9 +40,18 @@ struct FileObject : Object {
 // The open behind a handle; null with ERROR_INVALID_HANDLE set when there is none.
 std::shared_ptr<OpenFile> open_file(HANDLE handle);
 
+// The name of a descriptor under /proc, which opens the file it holds again.
+std::string fd_path(int fd);
+
 // Win32's error for an errno value of a call on path (path tells a missing file from a
 // missing folder, as Win32 does).
 DWORD error_from_errno(int error, const char* path = nullptr);
+
+// A file no one may write: no write permission bit is set (FILE_ATTRIBUTE_READONLY).
+inline bool read_only(const struct stat& st) { return !S_ISDIR(st.st_mode) && !(st.st_mode & 0222); }
+// Win32's attributes of a file with this status and name (the name's last component makes
+// a dot file hidden).
+DWORD attributes_of(const struct stat& st, const char* name);
 
 // Holds the short exclusive section in which share records of one file are checked and
 // changed, so that two opens racing in different processes cannot both pass the check.

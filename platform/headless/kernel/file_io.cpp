@@ -1,11 +1,13 @@
-// Reading, writing, sizes and flushing of open files.
+// Reading, writing, sizes and flushing of open files, and what an open file is.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <string>
 
 #include "kernel/file_internal.h"
 
@@ -67,6 +69,37 @@ std::shared_ptr<OpenFile> checked(HANDLE handle, LPOVERLAPPED overlapped, unsign
     return nullptr;
   }
   return file;
+}
+
+// The open behind a handle and its status, for a call that fills out; null, with the last
+// error set, when there is no such open, out is null or the status cannot be read.
+std::shared_ptr<OpenFile> status_of(HANDLE handle, const void* out, struct stat& st) {
+  auto file = open_file(handle);
+  if (!file) return nullptr;
+  if (!out) {
+    SetLastError(ERROR_NOACCESS);
+    return nullptr;
+  }
+  if (fstat(file->fd, &st) != 0) {
+    SetLastError(error_from_errno(errno));
+    return nullptr;
+  }
+  return file;
+}
+
+// The host path of the file open on fd; empty for pipes, sockets and anything else without one.
+std::string host_name(int fd) {
+  char name[4096];
+  const ssize_t n = readlink(fd_path(fd).c_str(), name, sizeof name);
+  if (n <= 0 || n >= static_cast<ssize_t>(sizeof name) || name[0] != '/') return std::string();
+  return std::string(name, static_cast<std::size_t>(n));
+}
+
+// 100-nanosecond intervals since 1601, as FILETIME counts.
+FILETIME file_time(const timespec& t) {
+  const ULONGLONG ticks =
+      (static_cast<ULONGLONG>(t.tv_sec) + 11644473600ull) * 10000000ull + static_cast<ULONGLONG>(t.tv_nsec) / 100;
+  return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
 }  // namespace
@@ -132,17 +165,8 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD to_write, LPDWORD wri
 }
 
 BOOL WINAPI GetFileSizeEx(HANDLE handle, PLARGE_INTEGER size) {
-  auto file = open_file(handle);
-  if (!file) return FALSE;
-  if (!size) {
-    SetLastError(ERROR_NOACCESS);
-    return FALSE;
-  }
   struct stat st {};
-  if (fstat(file->fd, &st) != 0) {
-    SetLastError(error_from_errno(errno));
-    return FALSE;
-  }
+  if (!status_of(handle, size, st)) return FALSE;
   // Devices and pipes have no length to Win32.
   size->QuadPart = S_ISREG(st.st_mode) ? static_cast<LONGLONG>(st.st_size) : 0;
   return TRUE;
@@ -178,6 +202,40 @@ BOOL WINAPI FlushFileBuffers(HANDLE handle) {
     SetLastError(error_from_errno(errno));
     return FALSE;
   }
+  return TRUE;
+}
+
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE handle, LPSTR path, DWORD size, DWORD) {
+  auto file = open_file(handle);
+  if (!file) return 0;
+  const std::string name = host_name(file->fd);
+  if (name.empty()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const auto length = static_cast<DWORD>(name.size());
+  if (!path || size <= length) return length + 1;
+  std::memcpy(path, name.data(), length);
+  path[length] = '\0';
+  return length;
+}
+
+BOOL WINAPI GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information) {
+  struct stat st {};
+  auto file = status_of(handle, information, st);
+  if (!file) return FALSE;
+  information->dwFileAttributes = attributes_of(st, host_name(file->fd).c_str());
+  // The host keeps no creation time everywhere; the last change of the data stands in.
+  information->ftCreationTime = file_time(st.st_mtim);
+  information->ftLastAccessTime = file_time(st.st_atim);
+  information->ftLastWriteTime = file_time(st.st_mtim);
+  information->dwVolumeSerialNumber = static_cast<DWORD>(st.st_dev);
+  const auto size = static_cast<ULONGLONG>(S_ISREG(st.st_mode) ? st.st_size : 0);
+  information->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  information->nFileSizeLow = static_cast<DWORD>(size);
+  information->nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
+  information->nFileIndexHigh = static_cast<DWORD>(static_cast<ULONGLONG>(st.st_ino) >> 32);
+  information->nFileIndexLow = static_cast<DWORD>(st.st_ino);
   return TRUE;
 }
 

@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <string>
 
 #include "kernel/file_internal.h"
+#include "kernel/security.h"
 
 namespace veneer::headless {
 
@@ -14,6 +16,8 @@ OpenFile::~OpenFile() {
   if (lock_fd >= 0 && lock_fd != fd) close(lock_fd);
   if (fd >= 0) close(fd);
 }
+
+std::string fd_path(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 std::shared_ptr<OpenFile> open_file(HANDLE handle) {
   std::lock_guard lock(platform_lock());
@@ -87,6 +91,8 @@ using namespace veneer::headless;
 
 namespace {
 
+std::atomic<std::size_t> refused_for_sharing{0};
+
 unsigned data_access(DWORD access) {
   unsigned bits = 0;
   if (access & (GENERIC_READ | GENERIC_ALL | GENERIC_EXECUTE | FILE_READ_DATA)) bits |= share_read;
@@ -94,8 +100,6 @@ unsigned data_access(DWORD access) {
   if (access & (GENERIC_ALL | DELETE)) bits |= share_delete;
   return bits;
 }
-
-std::string fd_path(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 // A fresh description of the file open on fd; -1 when the permissions refuse it.
 int reopen(int fd, int mode) { return open(fd_path(fd).c_str(), mode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); }
@@ -121,7 +125,13 @@ int open_for(const char* path, int mode, DWORD disposition, mode_t create_mode, 
           existed = true;
         } else if (errno == ENOENT) {
           fd = open(path, base | O_CREAT | O_EXCL, create_mode);
-          if (fd < 0 && errno == EEXIST) continue;  // created by someone else meanwhile
+          if (fd < 0 && errno == EEXIST) {
+            // A symbolic link to a missing file: the file it names is created, as under Wine.
+            // Anything else was created by someone else meanwhile: look again.
+            struct stat link {};
+            if (lstat(path, &link) != 0 || !S_ISLNK(link.st_mode)) continue;
+            fd = open(path, base | O_CREAT, create_mode);
+          }
         }
         break;
     }
@@ -134,7 +144,7 @@ int open_for(const char* path, int mode, DWORD disposition, mode_t create_mode, 
 
 }  // namespace
 
-extern "C" HANDLE WINAPI CreateFileA(LPCSTR file_name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
+extern "C" HANDLE WINAPI CreateFileA(LPCSTR file_name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                      DWORD disposition, DWORD flags_and_attributes, HANDLE) {
   if (!file_name || !*file_name) {
     SetLastError(ERROR_PATH_NOT_FOUND);
@@ -154,7 +164,9 @@ extern "C" HANDLE WINAPI CreateFileA(LPCSTR file_name, DWORD access, DWORD share
   // An open for attributes only reads no data, so it needs no read permission either.
   if (!reads && !writes && (disposition == OPEN_EXISTING)) mode = O_PATH;
   if (flags_and_attributes & FILE_FLAG_WRITE_THROUGH) mode |= O_DSYNC;
-  const mode_t create_mode = (flags_and_attributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+  mode_t create_mode = 0666;
+  if (!creation_mode(security, create_mode, create_mode)) return INVALID_HANDLE_VALUE;
+  if (flags_and_attributes & FILE_ATTRIBUTE_READONLY) create_mode &= ~0222u;
 
   auto file = std::make_shared<OpenFile>();
   bool existed = false;
@@ -176,21 +188,25 @@ extern "C" HANDLE WINAPI CreateFileA(LPCSTR file_name, DWORD access, DWORD share
     return INVALID_HANDLE_VALUE;
   }
 
+  // A read-only file is written by no one, whatever the host would let its superuser do; the
+  // handle that created it may still write it.
+  const bool created =
+      disposition == CREATE_NEW || ((disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) && !existed);
+  if (writes && !created && read_only(st)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+
   if (S_ISREG(st.st_mode) && wanted != 0) {
     // Share records live on a readable description; a write-only open gets one of its own.
     file->lock_fd = reads ? file->fd : reopen(file->fd, O_RDONLY);
     if (file->lock_fd >= 0) {
       ShareSection section(file->lock_fd);
-      if (!section.entered()) {
-        SetLastError(ERROR_SHARING_VIOLATION);
-        return INVALID_HANDLE_VALUE;
-      }
-      DWORD verdict = check_share(file->lock_fd, wanted, share & share_all);
-      if (verdict != ERROR_SUCCESS) {
-        SetLastError(verdict);
-        return INVALID_HANDLE_VALUE;
-      }
-      if (!record_share(file->lock_fd, wanted, share & share_all)) {
+      const bool admitted = section.entered() &&
+                            check_share(file->lock_fd, wanted, share & share_all) == ERROR_SUCCESS &&
+                            record_share(file->lock_fd, wanted, share & share_all);
+      if (!admitted) {
+        refused_for_sharing.fetch_add(1, std::memory_order_relaxed);
         SetLastError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
       }
@@ -226,3 +242,5 @@ extern "C" HANDLE WINAPI CreateFileA(LPCSTR file_name, DWORD access, DWORD share
                                                                                        : ERROR_SUCCESS);
   return handle;
 }
+
+std::size_t veneer::headless::testing::sharing_refusals() { return refused_for_sharing.load(); }

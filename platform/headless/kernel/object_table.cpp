@@ -194,7 +194,7 @@ const char* kind_name(ObjectKind kind) {
   static const char* const names[] = {"bitmap",      "brush",          "pen",
                                       "font",        "region",         "device context",
                                       "window",      "process handle", "remote allocation",
-                                      "file handle", "global memory"};
+                                      "file handle", "global memory",  "access token"};
   static_assert(std::size(names) == kind_count, "one name for each object kind, in the kinds' order");
   int k = static_cast<int>(kind);
   return k >= 0 && k < kind_count ? names[k] : "?";
