@@ -119,15 +119,13 @@ HEADLESS_API DWORD WINAPI GetFileAttributesA(LPCSTR file_name);
 
 // Puts the replacement file in the place of the replaced one in one step, as Win32 does: the
 // result keeps the replaced file's identity (here its owner and group, given before the
-// rename, and its permission bits, given right after it) and the replacement's name is gone. A symbolic link as the replaced name stays: the file it
-// names is replaced. Fails, changing neither file, with ERROR_FILE_NOT_FOUND when either is
-// missing; ERROR_ACCESS_DENIED for a read-only or a folder as the replaced file, or when
-// the owner and group cannot be given (unless REPLACEFILE_IGNORE_ACL_ERRORS); with
-// ERROR_SHARING_VIOLATION while the replacement is open at all or the replaced file is open
-// without FILE_SHARE_DELETE (the results Wine gives); ERROR_UNABLE_TO_MOVE_REPLACEMENT when
-// the host refuses the rename (another file system, a mount point, a sticky folder). The
-// folder is synced afterwards whatever the flags. No backup file: a backup name fails with
-// ERROR_INVALID_PARAMETER.
+// rename, and its permission bits, given right after it) and the replacement's name is gone. A symbolic link as the
+// replaced name stays: the file it names is replaced. Fails, changing neither file, with ERROR_FILE_NOT_FOUND when
+// either is missing; ERROR_ACCESS_DENIED for a read-only or a folder as the replaced file, or when the owner and group
+// cannot be given (unless REPLACEFILE_IGNORE_ACL_ERRORS); with ERROR_SHARING_VIOLATION while the replacement is open at
+// all or the replaced file is open without FILE_SHARE_DELETE (the results Wine gives); ERROR_UNABLE_TO_MOVE_REPLACEMENT
+// when the host refuses the rename (another file system, a mount point, a sticky folder). The folder is synced
+// afterwards whatever the flags. No backup file: a backup name fails with ERROR_INVALID_PARAMETER.
 HEADLESS_API BOOL WINAPI ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
                                       LPVOID reserved);
 // The host's path of the open file, symbolic links resolved (without Win32's "\\?\" prefix:
