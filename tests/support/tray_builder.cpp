@@ -11,6 +11,24 @@ struct IconRecordHead {
   UINT id;
 };
 
+// The records of a 32-bit process, for a builder that plays one beside 64-bit code (the
+// headless platform can say a process is 32-bit; a real 64-bit process never is).
+struct IconRecordHead32 {
+  std::uint32_t owner;
+  std::uint32_t id;
+};
+struct Button32 {
+  std::int32_t bitmap, command;
+  std::uint8_t state, style, reserved[2];
+  std::uint32_t data;
+  std::int32_t string;
+};
+
+bool builds_32_bit_records() {
+  BOOL wow64 = FALSE;
+  return sizeof(void*) == 8 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 // The toolbar's own procedure, wrapped to count button requests and to tell what a request
 // asked it to claim. One tray at a time.
 struct Claims {
@@ -89,12 +107,12 @@ TrayReport TrayBuilder::build(const TrayRequest& request) {
   if (!records_) return report;
   auto* base = static_cast<unsigned char*>(records_);
   bool cut = false;
-  SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  const bool narrow = builds_32_bit_records();
+  SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, narrow ? sizeof(Button32) : sizeof(TBBUTTON), 0);
   for (std::uint32_t i = 0; i < request.count; ++i) {
     const TrayIconEntry& entry = request.icons[i];
-    unsigned char* record = entry.cut_short ? base + page - sizeof(HWND) : base + 32 * i;
-    IconRecordHead head{reinterpret_cast<HWND>(static_cast<std::uintptr_t>(entry.owner)), entry.id};
-    std::memcpy(record, &head, sizeof head);
+    const std::size_t handle_size = narrow ? 4 : sizeof(HWND);
+    unsigned char* record = entry.cut_short ? base + page - handle_size : base + 32 * i;
     cut = cut || entry.cut_short;
     TBBUTTON button{};
     button.iBitmap = static_cast<int>(i);
@@ -103,7 +121,22 @@ TrayReport TrayBuilder::build(const TrayRequest& request) {
     button.fsStyle = BTNS_BUTTON;
     button.dwData = reinterpret_cast<DWORD_PTR>(record);
     button.iString = -1;
-    SendMessageA(toolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    if (narrow) {
+      const IconRecordHead32 head{static_cast<std::uint32_t>(entry.owner), entry.id};
+      std::memcpy(record, &head, sizeof head);
+      const Button32 b{button.iBitmap,
+                       button.idCommand,
+                       button.fsState,
+                       button.fsStyle,
+                       {0, 0},
+                       static_cast<std::uint32_t>(button.dwData),
+                       -1};
+      SendMessageA(toolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&b));
+    } else {
+      const IconRecordHead head{reinterpret_cast<HWND>(static_cast<std::uintptr_t>(entry.owner)), entry.id};
+      std::memcpy(record, &head, sizeof head);
+      SendMessageA(toolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    }
   }
   DWORD old = 0;
   if (cut) VirtualProtect(base + page, page, PAGE_NOACCESS, &old);

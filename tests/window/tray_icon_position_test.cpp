@@ -94,6 +94,29 @@ TEST_F(TrayIconPosition, FindsTheOwnersButtonOnTheScreen) {
   EXPECT_PRED2(same_rect, rect, tray.icon_rects[0]);
 }
 
+// The records are read in the layout of the tray's own process, whichever width the library
+// has: here a 32-bit shell (20-byte buttons, 8-byte record heads) read from a 64-bit process.
+TEST_F(TrayIconPosition, AShellOfTheOtherWidthIsReadInItsOwnLayout) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a tray host of the other width is not built for the Windows suites";
+#else
+  if (sizeof(void*) != 8) GTEST_SKIP() << "the headless platform plays a 32-bit shell beside a 64-bit host";
+  const DWORD shell = OtherProcess::get().process_id();
+  struct Played32Bit {
+    DWORD process;
+    explicit Played32Bit(DWORD p) : process(p) { veneer::headless::testing::set_32_bit_process(p, true); }
+    ~Played32Bit() { veneer::headless::testing::set_32_bit_process(process, false); }
+  } played(shell);
+  TrayReport tray = build({icon(other_, 5), icon(host_, 4), icon(host_, 5)});
+  CRect rect = untouched;
+  ASSERT_EQ(AfxFindTrayIconPosition(host_, 5, rect), 1);
+  EXPECT_PRED2(same_rect, rect, tray.icon_rects[2]);
+  ASSERT_EQ(AfxFindTrayIconPosition(other_, 5, rect), 1);
+  EXPECT_PRED2(same_rect, rect, tray.icon_rects[0]);
+  OtherProcess::get().destroy_tray();  // while its process is still 32-bit
+#endif
+}
+
 TEST_F(TrayIconPosition, TheFirstMatchDecides) {
   TrayReport tray = build({icon(host_, 9), icon(host_, 9), icon(host_, 3, true), icon(host_, 3)});
   CRect rect = untouched;

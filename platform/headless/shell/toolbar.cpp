@@ -1,8 +1,10 @@
 // The toolbar control ("ToolbarWindow32") with the messages a notification area needs.
 // Buttons are 23 x 22 pixels laid out from the left at y = 2, hidden buttons take no room and
 // have no item rectangle, as comctl32 under Wine shows. Records passed through lParam are read
-// from and written to the memory of the toolbar's own process: directly when the sender is of
-// that process, across the process boundary otherwise.
+// from and written to the memory of the toolbar's own process, in that process's layout (a
+// 32-bit process's button records are 20 bytes, a 64-bit one's 32): directly when the sender
+// is of that process, across the process boundary otherwise.
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -49,6 +51,60 @@ bool write_to_owner(HWND toolbar, LPARAM address, const void* data, std::size_t 
     return true;
   }
   return copy_to_process(w->process_id, reinterpret_cast<void*>(address), data, size) == size;
+}
+
+// A button record as a 32-bit process lays it out.
+struct Button32 {
+  std::int32_t bitmap;
+  std::int32_t command;
+  std::uint8_t state;
+  std::uint8_t style;
+  std::uint8_t reserved[2];
+  std::uint32_t data;
+  std::int32_t string;
+};
+static_assert(sizeof(Button32) == 20, "the 32-bit TBBUTTON");
+
+bool owner_is_32_bit(HWND toolbar) {
+  Window* w = window_of(toolbar);
+  return w && sizeof(void*) == 8 && is_32_bit_process(w->process_id);
+}
+
+TBBUTTON widened(const Button32& b) {
+  TBBUTTON out{};
+  out.iBitmap = b.bitmap;
+  out.idCommand = b.command;
+  out.fsState = b.state;
+  out.fsStyle = b.style;
+  out.dwData = b.data;
+  out.iString = b.string;
+  return out;
+}
+
+Button32 narrowed(const TBBUTTON& b) {
+  return Button32{b.iBitmap,
+                  b.idCommand,
+                  b.fsState,
+                  b.fsStyle,
+                  {0, 0},
+                  static_cast<std::uint32_t>(b.dwData),
+                  static_cast<std::int32_t>(b.iString)};
+}
+
+// The buttons at `address` in the owner's memory, in the owner's layout.
+bool read_buttons(HWND toolbar, LPARAM address, std::vector<TBBUTTON>& buttons) {
+  if (!owner_is_32_bit(toolbar))
+    return read_from_owner(toolbar, address, buttons.data(), buttons.size() * sizeof(TBBUTTON));
+  std::vector<Button32> narrow(buttons.size());
+  if (!read_from_owner(toolbar, address, narrow.data(), narrow.size() * sizeof(Button32))) return false;
+  for (std::size_t i = 0; i < narrow.size(); ++i) buttons[i] = widened(narrow[i]);
+  return true;
+}
+
+bool write_button(HWND toolbar, LPARAM address, const TBBUTTON& button) {
+  if (!owner_is_32_bit(toolbar)) return write_to_owner(toolbar, address, &button, sizeof button);
+  const Button32 narrow = narrowed(button);
+  return write_to_owner(toolbar, address, &narrow, sizeof narrow);
 }
 
 void layout(HWND window, Toolbar& t) {
@@ -133,7 +189,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
       if (wparam == 0) return TRUE;
       if (!lparam || wparam > 4096) return FALSE;
       std::vector<TBBUTTON> added(wparam);
-      if (!read_from_owner(window, lparam, added.data(), added.size() * sizeof(TBBUTTON))) return FALSE;
+      if (!read_buttons(window, lparam, added)) return FALSE;
       for (auto& b : added) std::memset(b.bReserved, 0, sizeof b.bReserved);
       Toolbar& same = toolbars()[window];
       same.buttons.insert(same.buttons.end(), added.begin(), added.end());
@@ -147,8 +203,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
       return TRUE;
     case TB_GETBUTTON: {
       if (wparam >= t.buttons.size()) return FALSE;
-      TBBUTTON b = t.buttons[wparam];
-      return write_to_owner(window, lparam, &b, sizeof b) ? TRUE : FALSE;
+      return write_button(window, lparam, t.buttons[wparam]) ? TRUE : FALSE;
     }
     case TB_GETITEMRECT: {
       if (wparam >= t.buttons.size() || (t.buttons[wparam].fsState & TBSTATE_HIDDEN)) return FALSE;
