@@ -78,6 +78,10 @@ TEST_F(WindowPlacement, OffSetCtrlMovesWithinTheParentsClientArea) {
 // A control carried to the end of the int range is found there again: its rectangle on the
 // screen, and back in the parent's client area, wrap as 32-bit sums.
 TEST_F(WindowPlacement, OffSetCtrlAgainNearTheEndOfTheRange) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Win32 keeps window positions within the 16-bit range (Wine puts this control at 32767); the "
+                  "headless platform takes the whole int range, where its own sums must wrap";
+#endif
   HWND parent = make_window(WS_POPUP | WS_VISIBLE, 100, 100, 300, 200);
   HWND control = make_window(WS_CHILD | WS_VISIBLE, 10, 20, 80, 24, parent);
   AfxOffSetCtrl(parent, control, INT_MAX - 50, INT_MAX - 50, 0, 0);
