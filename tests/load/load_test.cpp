@@ -39,7 +39,7 @@ HBITMAP make_dib(int width, int height, int bits_per_pixel, void** bits_out) {
   HBITMAP bitmap = veneer::test::make_dib_section(width, height, bits_per_pixel, &bits);
   if (bitmap) {
     auto* p = static_cast<unsigned char*>(bits);
-    std::size_t bytes = static_cast<std::size_t>((width * bits_per_pixel / 8 + 3) & ~3) * height;
+    std::size_t bytes = veneer::test::dib_stride(width, bits_per_pixel) * static_cast<std::size_t>(height);
     for (std::size_t i = 0; i < bytes; ++i) p[i] = static_cast<unsigned char>((i * 37) % 251);
     // a few key-coloured pixels for the colour-keyed functions and the skin region
     if (bits_per_pixel == 32) static_cast<DWORD*>(bits)[0] = static_cast<DWORD*>(bits)[5] = kKey;

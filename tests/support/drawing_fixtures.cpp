@@ -20,7 +20,7 @@ void make_dib32(CBitmap& bitmap, int width, int height, const std::function<COLO
 void make_dib(CBitmap& bitmap, int width, int height, int bits_per_pixel) {
   void* bits = nullptr;
   ASSERT_TRUE(bitmap.Attach(make_dib_section(width, height, bits_per_pixel, &bits)));
-  const int row = (width * bits_per_pixel + 31) / 32 * 4;
+  const int row = static_cast<int>(dib_stride(width, bits_per_pixel));
   auto* p = static_cast<BYTE*>(bits);
   for (int i = 0; i < row * height; ++i) p[i] = static_cast<BYTE>(test_rng()());
 }

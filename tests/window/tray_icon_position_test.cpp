@@ -81,6 +81,17 @@ class TrayIconPosition : public DesktopTest {
 
 const CRect untouched(-7, -8, -9, -10);
 
+#ifndef _WIN32
+// A process played as a 32-bit program on 64-bit Windows for the length of a scope.
+struct Played32Bit {
+  DWORD process;
+  explicit Played32Bit(DWORD p) : process(p) { veneer::headless::testing::set_32_bit_process(p, true); }
+  ~Played32Bit() { veneer::headless::testing::set_32_bit_process(process, false); }
+  Played32Bit(const Played32Bit&) = delete;
+  Played32Bit& operator=(const Played32Bit&) = delete;
+};
+#endif
+
 TEST_F(TrayIconPosition, FindsTheOwnersButtonOnTheScreen) {
   TrayReport tray = build({icon(other_, 5), icon(host_, 4), icon(host_, 5), icon(host_, 0)});
   CRect rect = untouched;
@@ -101,12 +112,7 @@ TEST_F(TrayIconPosition, AShellOfTheOtherWidthIsReadInItsOwnLayout) {
   GTEST_SKIP() << "a tray host of the other width is not built for the Windows suites";
 #else
   if (sizeof(void*) != 8) GTEST_SKIP() << "the headless platform plays a 32-bit shell beside a 64-bit host";
-  const DWORD shell = OtherProcess::get().process_id();
-  struct Played32Bit {
-    DWORD process;
-    explicit Played32Bit(DWORD p) : process(p) { veneer::headless::testing::set_32_bit_process(p, true); }
-    ~Played32Bit() { veneer::headless::testing::set_32_bit_process(process, false); }
-  } played(shell);
+  Played32Bit played(OtherProcess::get().process_id());
   TrayReport tray = build({icon(other_, 5), icon(host_, 4), icon(host_, 5)});
   CRect rect = untouched;
   ASSERT_EQ(AfxFindTrayIconPosition(host_, 5, rect), 1);
@@ -259,10 +265,7 @@ TEST_F(TrayIconPosition, AnItemRectangleAtTheEndsOfTheRangeWraps) {
 TEST_F(TrayIconPosition, AThirtyTwoBitHostBesideASixtyFourBitShellAsksTheShell) {
   using namespace veneer::headless::testing;
   const RECT expected = start_shell_with_icon(0, host_, 3);
-  struct Played32Bit {
-    Played32Bit() { set_32_bit_process(GetCurrentProcessId(), true); }
-    ~Played32Bit() { set_32_bit_process(GetCurrentProcessId(), false); }
-  } played;
+  Played32Bit played(GetCurrentProcessId());
   BOOL wow64 = FALSE;
   ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
   CRect rect = untouched;

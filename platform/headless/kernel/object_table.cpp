@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -40,8 +41,10 @@ struct Table {
   std::array<std::size_t, kind_count> created{};
   std::array<unsigned, kind_count> fail_at{};  // 0: no fault pending
   std::unordered_map<DWORD, std::size_t> gdi_per_process;
-  std::map<std::string, std::size_t> calls;      // faultable calls made, by function
-  std::map<std::string, unsigned> call_fail_at;  // pending faults, by function
+  // Faultable calls made, and pending faults, by function; looked up by name without making a
+  // string, since every blit and selection asks.
+  std::map<std::string, std::size_t, std::less<>> calls;
+  std::map<std::string, unsigned, std::less<>> call_fail_at;
 };
 
 constexpr const char* faultable_functions[] = {"BitBlt",
@@ -126,8 +129,12 @@ bool creation_allowed(ObjectKind kind) {
 bool call_allowed(const char* function) {
   std::lock_guard lock(platform_lock());
   auto& t = table();
-  ++t.calls[function];
-  auto it = t.call_fail_at.find(function);
+  const std::string_view name(function);
+  auto counted = t.calls.find(name);
+  if (counted == t.calls.end()) counted = t.calls.emplace(std::string(name), 0).first;
+  ++counted->second;
+  if (t.call_fail_at.empty()) return true;
+  auto it = t.call_fail_at.find(name);
   if (it == t.call_fail_at.end() || --it->second != 0) return true;
   t.call_fail_at.erase(it);
   return false;
