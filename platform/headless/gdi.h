@@ -310,9 +310,28 @@ HEADLESS_API BOOL WINAPI DeleteDC(HDC dc);
 HEADLESS_API HDC WINAPI GetDC(HWND window);
 HEADLESS_API int WINAPI ReleaseDC(HWND window, HDC dc);
 HEADLESS_API int WINAPI GetDeviceCaps(HDC dc, int index);
-// The smallest rectangle around what the context can draw into, in its own coordinates:
-// SIMPLEREGION, NULLREGION when it can draw nowhere, ERROR for a bad context.
+
+// ---- Clipping
+// A context's clip region is kept in its own coordinates and may reach past its surface; every
+// drawing call draws only where the surface and the clip region meet. Without one it draws
+// anywhere on its surface. The calls that set or narrow it return the type of the region kept
+// (NULLREGION, SIMPLEREGION, COMPLEXREGION) or ERROR for a bad context, region or mode.
+// RGN_COPY with a null region removes it; the other modes combine with the whole surface where
+// there is no region yet. The region given is copied: the caller still owns it.
+HEADLESS_API int WINAPI ExtSelectClipRgn(HDC dc, HRGN region, int mode);
+HEADLESS_API int WINAPI SelectClipRgn(HDC dc, HRGN region);
+// Copies the clip region into `region`: 1, 0 when the context has none, -1 on failure.
+HEADLESS_API int WINAPI GetClipRgn(HDC dc, HRGN region);
+// The rectangle's corners may come in any order. Without a clip region the rectangle becomes it.
+HEADLESS_API int WINAPI IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
+HEADLESS_API int WINAPI ExcludeClipRect(HDC dc, int left, int top, int right, int bottom);
+// Moves the clip region; NULLREGION (and nothing moved) when there is none, as Win32 reports.
+HEADLESS_API int WINAPI OffsetClipRgn(HDC dc, int dx, int dy);
+// The box of the clip region cut to the surface, in the context's own coordinates, with the
+// clip region's type (SIMPLEREGION without one); NULLREGION and an empty rectangle when they do
+// not meet, ERROR for a bad context.
 HEADLESS_API int WINAPI GetClipBox(HDC dc, LPRECT rect);
+
 HEADLESS_API COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 HEADLESS_API COLORREF WINAPI GetBkColor(HDC dc);
 HEADLESS_API COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
@@ -327,11 +346,23 @@ HEADLESS_API BOOL WINAPI GetCurrentPositionEx(HDC dc, LPPOINT position);
 // ---- Drawing
 HEADLESS_API COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 HEADLESS_API COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
+// SetPixel without the colour: TRUE unless the context is bad.
+HEADLESS_API BOOL WINAPI SetPixelV(HDC dc, int x, int y, COLORREF color);
 HEADLESS_API BOOL WINAPI LineTo(HDC dc, int x, int y);
 HEADLESS_API BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 HEADLESS_API BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, DWORD rop);
 HEADLESS_API BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y,
                                     int src_width, int src_height, DWORD rop);
+// Draws from bits in the caller's memory described by `info` (the formats CreateDIBSection
+// takes) as StretchBlt draws; the source rectangle's rows count from the bottom of the image,
+// for top-down bits too. Returns the image's height in rows, 0 on failure (bad context, no
+// bits or header, a source without width or height, a header CreateDIBSection refuses).
+HEADLESS_API int WINAPI StretchDIBits(HDC dc, int x, int y, int width, int height, int src_x, int src_y, int src_width,
+                                      int src_height, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
+// ---- Shapes
+// The pen's outline and the brush's fill, leaving out the right column and bottom row (corners
+// in any order); without a pen the brush fills the whole shape. FALSE for a bad context only.
+HEADLESS_API BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom);
 HEADLESS_API BOOL WINAPI GradientFill(HDC dc, PTRIVERTEX vertices, ULONG vertex_count, PVOID mesh, ULONG mesh_count,
                                       ULONG mode);
 
@@ -349,5 +380,13 @@ HEADLESS_API BOOL WINAPI SetRectRgn(HRGN region, int left, int top, int right, i
 HEADLESS_API int WINAPI OffsetRgn(HRGN region, int dx, int dy);
 // Whether any part of the rectangle (corners in any order) lies in the region.
 HEADLESS_API BOOL WINAPI RectInRegion(HRGN region, const RECT* rect);
+// Round shapes cover the rectangle (corners in any order) without its right column and bottom
+// row, with Win32's scan lines. A rectangle without area gives the empty region; corners
+// (ellipse width or height) past 4,194,304 rows or 67,108,864 columns give NULL with
+// ERROR_NOT_ENOUGH_MEMORY.
+HEADLESS_API HRGN WINAPI CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipse_width,
+                                            int ellipse_height);
+HEADLESS_API HRGN WINAPI CreateEllipticRgn(int left, int top, int right, int bottom);
+HEADLESS_API HRGN WINAPI CreateEllipticRgnIndirect(const RECT* rect);
 
 }  // extern "C"

@@ -183,6 +183,42 @@
 #define SM_CXMAXTRACK 59
 #define SM_CYMAXTRACK 60
 
+// GetSysColor and GetSysColorBrush
+#define COLOR_SCROLLBAR 0
+#define COLOR_BACKGROUND 1
+#define COLOR_DESKTOP COLOR_BACKGROUND
+#define COLOR_ACTIVECAPTION 2
+#define COLOR_INACTIVECAPTION 3
+#define COLOR_MENU 4
+#define COLOR_WINDOW 5
+#define COLOR_WINDOWFRAME 6
+#define COLOR_MENUTEXT 7
+#define COLOR_WINDOWTEXT 8
+#define COLOR_CAPTIONTEXT 9
+#define COLOR_ACTIVEBORDER 10
+#define COLOR_INACTIVEBORDER 11
+#define COLOR_APPWORKSPACE 12
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
+#define COLOR_BTNFACE 15
+#define COLOR_3DFACE COLOR_BTNFACE
+#define COLOR_BTNSHADOW 16
+#define COLOR_3DSHADOW COLOR_BTNSHADOW
+#define COLOR_GRAYTEXT 17
+#define COLOR_BTNTEXT 18
+#define COLOR_INACTIVECAPTIONTEXT 19
+#define COLOR_BTNHIGHLIGHT 20
+#define COLOR_3DHIGHLIGHT COLOR_BTNHIGHLIGHT
+#define COLOR_3DDKSHADOW 21
+#define COLOR_3DLIGHT 22
+#define COLOR_INFOTEXT 23
+#define COLOR_INFOBK 24
+#define COLOR_HOTLIGHT 26
+#define COLOR_GRADIENTACTIVECAPTION 27
+#define COLOR_GRADIENTINACTIVECAPTION 28
+#define COLOR_MENUHILIGHT 29
+#define COLOR_MENUBAR 30
+
 // DrawAnimatedRects
 #define IDANI_OPEN 1
 #define IDANI_CAPTION 3
@@ -316,6 +352,19 @@ HEADLESS_API int WINAPI GetSystemMetrics(int index);
 // Attention
 HEADLESS_API BOOL WINAPI FlashWindowEx(PFLASHWINFO info);
 HEADLESS_API BOOL WINAPI DrawAnimatedRects(HWND window, int animation, const RECT* from, const RECT* to);
+
+// System colours: Wine's default scheme. An index past COLOR_MENUBAR gives 0 and a null
+// brush. The brushes belong to the system: DeleteObject of one succeeds and leaves it.
+HEADLESS_API DWORD WINAPI GetSysColor(int index);
+HEADLESS_API HBRUSH WINAPI GetSysColorBrush(int index);
+
+// Painting rectangles. `brush` may be a system colour index plus one. FillRect fills as
+// PatBlt(PATCOPY) fills the rectangle's extents (an inverted one too); FrameRect draws a
+// one-pixel border inside the rectangle and fails for an empty or inverted one. Both fail for
+// a null rectangle, a bad context or a brush that cannot be selected, and leave the context's
+// brush as it was.
+HEADLESS_API BOOL WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+HEADLESS_API BOOL WINAPI FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 
 // Rectangles
 HEADLESS_API BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);

@@ -130,6 +130,7 @@ std::vector<Entry> entries() {
       CREATION(gdi, CreateRectRgn, Region),
       CREATION(gdi, CreateRectRgnIndirect, Region),
       CREATION(gdi, CreateEllipticRgn, Region),
+      CREATION(gdi, CreateEllipticRgnIndirect, Region),
       CREATION(gdi, CreateRoundRectRgn, Region),
       CREATION(gdi, CreatePolygonRgn, Region),
       CREATION(gdi, ExtCreateRegion, Region),

@@ -3,9 +3,12 @@
 // a time: the source span is converted into the destination's format once per row (or per
 // merged row), the stretch's columns are mapped through a table built once per call, and the
 // operation runs over the row's bytes.
+#include "gdi/blit.h"
+
 #include <algorithm>
 #include <vector>
 
+#include "gdi/clip.h"
 #include "gdi/objects.h"
 #include "gdi/raster.h"
 
@@ -348,29 +351,18 @@ void draw(const Job& job) {
   for (int r = 0; r < job.rows.count(); ++r) apply_row<F>(op, job.dst->row(job.rows.first + r), x0, count, nullptr, p);
 }
 
-// Maps the axes of a blit that takes a source, or makes the plain copy it is; false when it
-// draws nothing.
-bool map_source(const Blit& b, Job& job, const RECT& clip, long long x, long long y) {
-  DeviceContext& dc = *b.dst;
+// Readies a blit that takes a source: the stretch mode's merge, and a copy of the source when
+// it is the surface drawn into, so that no pixel is read after it has been written (made once,
+// before any clip rectangle is drawn).
+void prepare_source(const Blit& b, Job& job) {
   std::shared_ptr<Surface> source = b.src->surface;
-  RECT sclip = drawable_rect(*b.src);
-  long long sx = b.sx + b.src->origin.x, sy = b.sy + b.src->origin.y;
-  if (job.index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 && source.get() != dc.surface.get() &&
-      source->format == job.dst->format) {
-    plain_copy(*job.dst, clip, x, y, b.w, b.h, *source, sclip, sx, sy);
-    return false;
-  }
-  if (!build_axis(job.cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return false;
-  if (!build_axis(job.rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return false;
-  int mode = dc.stretch_mode;
+  const int mode = b.dst->stretch_mode;
   if (mode == BLACKONWHITE)
     job.merge = Merge::And;
   else if (mode == WHITEONBLACK)
     job.merge = Merge::Or;
   // COLORONCOLOR takes single pixels; HALFTONE, which Win32 filters as it likes, does too.
-  if (source.get() == dc.surface.get()) {
-    // Reading and writing one surface: work from a copy of the source so that no pixel is
-    // read after it has been written.
+  if (source.get() == b.dst->surface.get()) {
     source->ready();
     auto copy = std::make_shared<Surface>(*source);
     copy->top = copy->storage.data() + (source->top - source->storage.data());
@@ -378,7 +370,28 @@ bool map_source(const Blit& b, Job& job, const RECT& clip, long long x, long lon
   }
   job.src = std::move(source);
   job.src_dc = b.src;
-  return true;
+}
+
+// A same-sized copy between distinct surfaces of one format needs no axis maps.
+bool is_plain_copy(const Blit& b, const Job& job) {
+  return job.index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 &&
+         b.src->surface.get() != b.dst->surface.get() && b.src->surface->format == job.dst->format;
+}
+
+// Draws the part of a blit inside one clip rectangle (surface coordinates).
+void draw_within(const Blit& b, Job& job, const RECT& clip, long long x, long long y, bool plain) {
+  if (job.src) {
+    const RECT sclip = drawable_rect(*b.src);
+    const long long sx = b.sx + b.src->origin.x, sy = b.sy + b.src->origin.y;
+    if (plain) return plain_copy(*job.dst, clip, x, y, b.w, b.h, *job.src, sclip, sx, sy);
+    if (!build_axis(job.cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return;
+    if (!build_axis(job.rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return;
+  } else {
+    // Destination only: the extents as a blit of the same size.
+    if (!build_axis(job.cols, x, b.w, x, b.w, clip.left, clip.right, clip.left, clip.right, true)) return;
+    if (!build_axis(job.rows, y, b.h, y, b.h, clip.top, clip.bottom, clip.top, clip.bottom, false)) return;
+  }
+  with_format(job.dst->format, [&](auto f) { draw<decltype(f)::value>(job); });
 }
 
 bool run(const Blit& b) {
@@ -397,21 +410,29 @@ bool run(const Blit& b) {
     if (!job.brush) return true;
   }
 
-  RECT clip = drawable_rect(dc);
-  long long x = b.x + dc.origin.x, y = b.y + dc.origin.y;
+  bool plain = false;
   if (use_src) {
     if (!b.src || !b.src->surface) return false;
-    if (!map_source(b, job, clip, x, y)) return true;
-  } else {
-    // Destination only: the extents as a blit of the same size.
-    if (!build_axis(job.cols, x, b.w, x, b.w, clip.left, clip.right, clip.left, clip.right, true)) return true;
-    if (!build_axis(job.rows, y, b.h, y, b.h, clip.top, clip.bottom, clip.top, clip.bottom, false)) return true;
+    plain = is_plain_copy(b, job);
+    if (plain)
+      job.src = b.src->surface;
+    else
+      prepare_source(b, job);
   }
-  with_format(job.dst->format, [&](auto f) { draw<decltype(f)::value>(job); });
+  const long long x = b.x + dc.origin.x, y = b.y + dc.origin.y;
+  for_each_clip_rect(dc, [&](const RECT& clip) { draw_within(b, job, clip, x, y, plain); });
   return true;
 }
 
 }  // namespace
+
+bool fill_with_brush(DeviceContext& dc, long long x, long long y, long long width, long long height) {
+  Blit b;
+  b.dst = &dc;
+  b.x = x, b.y = y, b.w = width, b.h = height, b.rop = PATCOPY;
+  return run(b);
+}
+
 }  // namespace veneer::headless::gdi
 
 using namespace veneer::headless;

@@ -1,4 +1,6 @@
 // Device contexts: memory contexts, the screen's, selections, colours and modes.
+#include <cstdint>
+
 #include "gdi/objects.h"
 #include <veneer/headless/kernel_base.h>
 
@@ -139,15 +141,6 @@ static COLORREF read_colour(HDC dc, COLORREF DeviceContext::*field) {
   return c ? c->*field : CLR_INVALID;
 }
 
-int WINAPI GetClipBox(HDC dc, LPRECT rect) {
-  std::lock_guard lock(platform_lock());
-  DeviceContext* c = find_context(dc);
-  if (!c || !rect) return ERROR;
-  const RECT r = drawable_rect(*c);
-  *rect = RECT{r.left - c->origin.x, r.top - c->origin.y, r.right - c->origin.x, r.bottom - c->origin.y};
-  return r.left < r.right && r.top < r.bottom ? SIMPLEREGION : NULLREGION;
-}
-
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) { return swap_colour(dc, &DeviceContext::bk_color, color); }
 COLORREF WINAPI GetBkColor(HDC dc) { return read_colour(dc, &DeviceContext::bk_color); }
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) { return swap_colour(dc, &DeviceContext::text_color, color); }
@@ -243,8 +236,10 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
       release_selection(old);
       return old;
     }
+    case ObjectKind::Region:
+      // Selecting a region sets the clip region, and the result is its type.
+      return reinterpret_cast<HGDIOBJ>(static_cast<std::intptr_t>(SelectClipRgn(dc, static_cast<HRGN>(object))));
     default:
-      // Regions would set the clipping region, which this GDI does not keep.
       return nullptr;
   }
 }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "gdi/clip.h"
 #include "gdi/objects.h"
 #include "gdi/raster.h"
 
@@ -136,19 +137,20 @@ void fill_rect(DeviceContext& dc, const TRIVERTEX& v1, const TRIVERTEX& v2, bool
   long long left = std::min(v1.x, v2.x), right = std::max(v1.x, v2.x);
   long long top = std::min(v1.y, v2.y), bottom = std::max(v1.y, v2.y);
   if (left == right || top == bottom) return;
-  RECT clip = drawable_rect(dc);
-  long long ox = dc.origin.x, oy = dc.origin.y;
-  g.x0 = std::max<long long>(left + ox, clip.left), g.x1 = std::min<long long>(right + ox, clip.right);
-  g.y0 = std::max<long long>(top + oy, clip.top), g.y1 = std::min<long long>(bottom + oy, clip.bottom);
-  if (g.x0 >= g.x1 || g.y0 >= g.y1) return;
-  g.start = vertical ? g.y0 - oy - top : g.x0 - ox - left;
-  g.length = vertical ? bottom - top : right - left;
-  Surface& s = *dc.surface;
-  with_format(s.format, [&](auto f) {
-    if (vertical)
-      fill_vertical<decltype(f)::value>(s, g);
-    else
-      fill_horizontal<decltype(f)::value>(s, g);
+  const long long ox = dc.origin.x, oy = dc.origin.y;
+  for_each_clip_rect(dc, [&](const RECT& clip) {
+    g.x0 = std::max<long long>(left + ox, clip.left), g.x1 = std::min<long long>(right + ox, clip.right);
+    g.y0 = std::max<long long>(top + oy, clip.top), g.y1 = std::min<long long>(bottom + oy, clip.bottom);
+    if (g.x0 >= g.x1 || g.y0 >= g.y1) return;
+    g.start = vertical ? g.y0 - oy - top : g.x0 - ox - left;
+    g.length = vertical ? bottom - top : right - left;
+    Surface& s = *dc.surface;
+    with_format(s.format, [&](auto f) {
+      if (vertical)
+        fill_vertical<decltype(f)::value>(s, g);
+      else
+        fill_horizontal<decltype(f)::value>(s, g);
+    });
   });
 }
 

@@ -1,7 +1,10 @@
 // Single pixels and one-pixel lines.
+#include "gdi/lines.h"
+
 #include <algorithm>
 #include <cstdlib>
 
+#include "gdi/clip.h"
 #include "gdi/objects.h"
 #include "gdi/raster.h"
 
@@ -66,6 +69,20 @@ void draw_line(Surface& s, const RECT& clip, long long x0, long long y0, long lo
 
 }  // namespace
 
+namespace veneer::headless::gdi {
+
+void draw_segment(DeviceContext& dc, POINT from, POINT to, std::uint32_t pixel) {
+  // Every pen is drawn one pixel wide and solid (the styles and widths this GDI offers).
+  Surface& s = *dc.surface;
+  const long long x0 = static_cast<long long>(from.x) + dc.origin.x, y0 = static_cast<long long>(from.y) + dc.origin.y;
+  const long long dx = static_cast<long long>(to.x) - from.x, dy = static_cast<long long>(to.y) - from.y;
+  for_each_clip_rect(dc, [&](const RECT& clip) {
+    with_format(s.format, [&](auto f) { draw_line<decltype(f)::value>(s, clip, x0, y0, dx, dy, pixel); });
+  });
+}
+
+}  // namespace veneer::headless::gdi
+
 extern "C" {
 
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
@@ -88,12 +105,14 @@ COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
   Surface& s = *d->surface;
   std::uint32_t pixel = pixel_of(color, s.format);
   long long px = static_cast<long long>(x) + d->origin.x, py = static_cast<long long>(y) + d->origin.y;
-  if (inside(drawable_rect(*d), px, py)) {
+  if (may_draw_at(*d, px, py)) {
     std::uint8_t* row = s.row(static_cast<int>(py));
     with_format(s.format, [&](auto f) { raster::write_pixel<decltype(f)::value>(row, static_cast<int>(px), pixel); });
   }
   return color_of_pixel(pixel, s.format);  // the colour the pixel takes
 }
+
+BOOL WINAPI SetPixelV(HDC dc, int x, int y, COLORREF color) { return SetPixel(dc, x, y, color) != CLR_INVALID; }
 
 BOOL WINAPI LineTo(HDC dc, int x, int y) {
   std::lock_guard lock(platform_lock());
@@ -102,14 +121,7 @@ BOOL WINAPI LineTo(HDC dc, int x, int y) {
   POINT from = d->position;
   d->position = {x, y};
   const PenObject* pen = selected_pen(*d);
-  if (!pen || !d->surface) return TRUE;
-  // Every pen is drawn one pixel wide and solid (the styles and widths this GDI offers).
-  Surface& s = *d->surface;
-  const std::uint32_t pixel = pen_pixel_of(*d, pen->logpen.lopnColor);
-  const RECT clip = drawable_rect(*d);
-  long long x0 = static_cast<long long>(from.x) + d->origin.x, y0 = static_cast<long long>(from.y) + d->origin.y;
-  long long dx = static_cast<long long>(x) - from.x, dy = static_cast<long long>(y) - from.y;
-  with_format(s.format, [&](auto f) { draw_line<decltype(f)::value>(s, clip, x0, y0, dx, dy, pixel); });
+  if (pen && d->surface) draw_segment(*d, from, POINT{x, y}, pen_pixel_of(*d, pen->logpen.lopnColor));
   return TRUE;
 }
 

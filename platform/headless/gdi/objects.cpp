@@ -150,6 +150,8 @@ StockObjects& stock() {
 
 }  // namespace
 
+HBRUSH make_permanent_brush(COLORREF color) { return static_cast<HBRUSH>(stock_brush(BS_SOLID, color)); }
+
 HBITMAP default_bitmap() { return stock().default_bitmap; }
 
 const PenObject* selected_pen(const DeviceContext& dc) {

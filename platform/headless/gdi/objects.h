@@ -5,7 +5,9 @@
 //
 // Coordinates: a context draws into its surface at (x + origin.x, y + origin.y) and never
 // outside `clip` (surface coordinates), which a memory or screen context keeps as the whole
-// surface. Surfaces and their pixel layouts are described in gdi/surface.h.
+// surface, nor outside the program's clip region when it has one. Drawing code finds where it
+// may draw through for_each_clip_rect() (gdi/clip.h) and nowhere else. Surfaces and their pixel
+// layouts are described in gdi/surface.h.
 #pragma once
 
 #include <pixman.h>
@@ -63,6 +65,15 @@ struct FontObject : SelectableObject {
   LOGFONTA logfont{};
 };
 
+// A pixman region that frees itself.
+struct OwnedRegion {
+  OwnedRegion() { pixman_region32_init(&region); }
+  ~OwnedRegion() { pixman_region32_fini(&region); }
+  OwnedRegion(const OwnedRegion&) = delete;
+  OwnedRegion& operator=(const OwnedRegion&) = delete;
+  pixman_region32_t region;
+};
+
 // A region: pixman's banded region of half-open rectangles, the model GDI regions share.
 struct RegionObject : Object {
   static constexpr ObjectKind object_kind = ObjectKind::Region;
@@ -86,6 +97,10 @@ struct DeviceContext : Object {
   POINT origin{};               // where the context's (0, 0) lies on the surface
   RECT clip{};                  // the part of the surface the context may draw into (surface coordinates)
   bool clip_is_surface = true;  // memory and screen contexts: clip follows the whole surface
+  // The program's clip region (SelectClipRgn and the calls that narrow it), in the context's
+  // own coordinates, before the origin, as Win32 keeps it: it outlives a change of bitmap and
+  // may reach past the surface. Null: the program set none.
+  std::unique_ptr<OwnedRegion> clip_region;
 
   HPEN pen = nullptr;
   HBRUSH brush = nullptr;
@@ -134,6 +149,8 @@ std::uint32_t pen_pixel_of(const DeviceContext& dc, COLORREF color);
 // The colour a pixel value stands for.
 COLORREF color_of_pixel(std::uint32_t pixel, PixelFormat format);
 
+// A solid brush that, like the stock objects, is never deleted (the system colours' brushes).
+HBRUSH make_permanent_brush(COLORREF color);
 // The 1x1 monochrome bitmap every new memory context holds (a stock object).
 HBITMAP default_bitmap();
 // Selection counts of pens, brushes and fonts; releasing the last selection of an object

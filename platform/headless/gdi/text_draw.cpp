@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gdi/clip.h"
 #include "gdi/objects.h"
 #include "gdi/raster.h"
 #include "gdi/text_fonts.h"
@@ -64,37 +65,40 @@ int layout(const text::RealizedFont& font, const Line& line, UINT format, std::v
   return static_cast<int>(x);
 }
 
-// Where a context may draw, in surface coordinates.
+// Where a context may draw, in surface coordinates: its clip rectangles, each glyph rendered
+// once and drawn into every rectangle it meets.
 struct Target {
   gdi::Surface* surface;
-  RECT clip;
+  std::vector<RECT> clips;
   POINT origin;
 };
 
 template <gdi::PixelFormat F>
-void fill_rect(const Target& t, RECT r, std::uint32_t pixel) {
-  r.left = std::max(r.left, t.clip.left);
-  r.top = std::max(r.top, t.clip.top);
-  r.right = std::min(r.right, t.clip.right);
-  r.bottom = std::min(r.bottom, t.clip.bottom);
-  for (int y = r.top; y < r.bottom; ++y) {
-    std::uint8_t* row = t.surface->row(y);
-    for (int x = r.left; x < r.right; ++x) gdi::raster::write_pixel<F>(row, x, pixel);
+void fill_rect(const Target& t, const RECT& area, std::uint32_t pixel) {
+  for (const RECT& clip : t.clips) {
+    const RECT r{std::max(area.left, clip.left), std::max(area.top, clip.top), std::min(area.right, clip.right),
+                 std::min(area.bottom, clip.bottom)};
+    for (int y = r.top; y < r.bottom; ++y) {
+      std::uint8_t* row = t.surface->row(y);
+      for (int x = r.left; x < r.right; ++x) gdi::raster::write_pixel<F>(row, x, pixel);
+    }
   }
 }
 
 // A rendered 1-bit glyph with its top left at (left, top) in surface coordinates.
 template <gdi::PixelFormat F>
 void blit_glyph(const Target& t, const FT_Bitmap& bitmap, int left, int top, std::uint32_t pixel) {
-  const int x0 = std::max<int>(left, t.clip.left),
-            x1 = std::min<int>(left + static_cast<int>(bitmap.width), t.clip.right);
-  const int y0 = std::max<int>(top, t.clip.top), y1 = std::min<int>(top + static_cast<int>(bitmap.rows), t.clip.bottom);
-  for (int y = y0; y < y1; ++y) {
-    const unsigned char* bits = bitmap.buffer + static_cast<std::ptrdiff_t>(y - top) * bitmap.pitch;
-    std::uint8_t* row = t.surface->row(y);
-    for (int x = x0; x < x1; ++x) {
-      const int gx = x - left;
-      if (bits[gx >> 3] & (0x80 >> (gx & 7))) gdi::raster::write_pixel<F>(row, x, pixel);
+  for (const RECT& clip : t.clips) {
+    const int x0 = std::max<int>(left, clip.left),
+              x1 = std::min<int>(left + static_cast<int>(bitmap.width), clip.right);
+    const int y0 = std::max<int>(top, clip.top), y1 = std::min<int>(top + static_cast<int>(bitmap.rows), clip.bottom);
+    for (int y = y0; y < y1; ++y) {
+      const unsigned char* bits = bitmap.buffer + static_cast<std::ptrdiff_t>(y - top) * bitmap.pitch;
+      std::uint8_t* row = t.surface->row(y);
+      for (int x = x0; x < x1; ++x) {
+        const int gx = x - left;
+        if (bits[gx >> 3] & (0x80 >> (gx & 7))) gdi::raster::write_pixel<F>(row, x, pixel);
+      }
     }
   }
 }
@@ -133,8 +137,8 @@ void draw_run(const Target& t, const text::RealizedFont& font, const gdi::Device
 // Draws one run of characters at (x, y), logical coordinates; the caller holds the lock.
 void draw_text(gdi::DeviceContext& dc, const text::RealizedFont& font, int x, int y, const Line& line, UINT format) {
   if (!dc.surface || !font.face) return;
-  const RECT clip = gdi::drawable_rect(dc);
-  Target t{dc.surface.get(), clip, dc.origin};
+  Target t{dc.surface.get(), {}, dc.origin};
+  gdi::for_each_clip_rect(dc, [&](const RECT& clip) { t.clips.push_back(clip); });
   std::vector<int> positions;
   const int width = layout(font, line, format, &positions);
   gdi::with_format(dc.surface->format, [&](auto f) {
