@@ -1,6 +1,7 @@
 #ifdef _WIN32
 #include "tests/support/live_objects_win32.h"
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -20,15 +21,23 @@ Counts live_counts;
 
 Space space_of(Kind k) { return k == ProcessHandle || k == FileHandle ? Kernel : k == RemoteAllocation ? Remote : Gdi; }
 
+// Win64 reads a GDI handle by its low 32 bits: a program may release one through a widened
+// copy, so GDI handles are noted by those bits.
+const void* key_of(const void* handle, Space space) {
+  const auto value = reinterpret_cast<std::uintptr_t>(handle);
+  return space == Gdi ? reinterpret_cast<const void*>(value & 0xffffffffu) : handle;
+}
+
 void made(const void* handle, Kind kind) {
   if (!handle || handle == INVALID_HANDLE_VALUE) return;
   std::lock_guard g(lock);
-  if (objects.emplace(std::make_pair(space_of(kind), handle), kind).second) ++live_counts.n[kind];
+  if (objects.emplace(std::make_pair(space_of(kind), key_of(handle, space_of(kind))), kind).second)
+    ++live_counts.n[kind];
 }
 
 void released(const void* handle, Space space) {
   std::lock_guard g(lock);
-  auto it = objects.find({space, handle});
+  auto it = objects.find({space, key_of(handle, space)});
   if (it == objects.end()) return;  // made before the hooks, or by a module not followed
   --live_counts.n[it->second];
   objects.erase(it);

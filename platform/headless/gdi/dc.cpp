@@ -202,6 +202,9 @@ BOOL WINAPI GetCurrentPositionEx(HDC dc, LPPOINT position) {
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
   if (!call_allowed("SelectObject")) return nullptr;
   std::lock_guard lock(platform_lock());
+  // The context keeps and compares the handles as they were issued.
+  dc = static_cast<HDC>(canonical_handle(dc));
+  object = canonical_handle(object);
   DeviceContext* c = find_context(dc);
   Object* o = find_any_object(object);
   if (!c || !o) return nullptr;

@@ -78,8 +78,20 @@ void* encode(std::uintptr_t slot, std::uintptr_t generation) {
   return reinterpret_cast<void*>((((generation & generation_mask) << slot_bits) | (slot + 1)) << tag_bits);
 }
 
+bool is_gdi_kind(ObjectKind kind);
+
+// GDI and window handles are 32-bit values on every Win32, and Win64 reads only the low half of
+// one (code that kept a handle in a 32-bit integer and widened it with junk or a sign still
+// works). Kernel handles get no such reading: junk in their upper half makes them invalid.
+bool reads_low_half_only(ObjectKind kind) { return is_gdi_kind(kind) || kind == ObjectKind::Window; }
+
 Slot* decode(const void* handle) {
   auto value = reinterpret_cast<std::uintptr_t>(handle);
+  std::uintptr_t upper = 0;
+  if constexpr (sizeof(std::uintptr_t) > 4) {
+    upper = value >> 16 >> 16;
+    value &= 0xffffffffu;
+  }
   if (value == 0 || (value & ((std::uintptr_t{1} << tag_bits) - 1)) != 0) return nullptr;
   value >>= tag_bits;
   std::uintptr_t slot = value & max_slots;
@@ -89,6 +101,7 @@ Slot* decode(const void* handle) {
   if (slot > slots.size()) return nullptr;
   Slot& s = slots[slot - 1];
   if (!s.object || (s.generation & generation_mask) != generation) return nullptr;
+  if (upper != 0 && !reads_low_half_only(s.object->kind)) return nullptr;
   return &s;
 }
 
@@ -168,6 +181,12 @@ Object* find_any_object(const void* handle) {
   std::lock_guard lock(platform_lock());
   Slot* s = decode(handle);
   return s ? s->object.get() : nullptr;
+}
+
+void* canonical_handle(const void* handle) {
+  std::lock_guard lock(platform_lock());
+  if (!decode(handle)) return const_cast<void*>(handle);
+  return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(handle) & 0xffffffffu);
 }
 
 Object* find_object(const void* handle, ObjectKind kind) {

@@ -44,6 +44,10 @@ void* insert_object(std::unique_ptr<Object> object);
 // The object behind a handle if it is live and of the kind, else null.
 Object* find_object(const void* handle, ObjectKind kind);
 Object* find_any_object(const void* handle);
+// A GDI or window handle as it was issued, without whatever a 64-bit caller put in its upper
+// half (which Win64 ignores); any other value unchanged. For code that keeps or compares
+// handles.
+void* canonical_handle(const void* handle);
 // Removes and destroys the object; false for stale, foreign or permanent handles.
 bool erase_object(const void* handle, ObjectKind kind);
 
