@@ -6,6 +6,7 @@
 #include "gdi/blit.h"
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 #include "gdi/clip.h"
@@ -51,6 +52,20 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
   long long j_lo = std::max<long long>(0, clip_lo - dst_start);
   long long j_hi = std::min<long long>(m, clip_hi - dst_start);
   if (j_lo >= j_hi) return false;
+  if (m == n && !dst_mirror && !src_mirror) {
+    // One to one, the common blit: each visible pixel takes the source pixel at its offset.
+    const long long first = std::max<long long>(j_lo, src_lo_bound - src_start);
+    const long long last = std::min<long long>(j_hi, src_hi_bound - src_start);
+    if (first >= last) return false;
+    map.first = static_cast<int>(dst_start + first);
+    map.lo.resize(static_cast<std::size_t>(last - first));
+    std::iota(map.lo.begin(), map.lo.end(), static_cast<int>(src_start + first));
+    map.hi = map.lo;
+    map.pick = map.lo;
+    map.source_min = static_cast<int>(src_start + first);
+    map.source_max = static_cast<int>(src_start + last - 1);
+    return true;
+  }
   map.lo.clear();
   map.hi.clear();
   map.pick.clear();

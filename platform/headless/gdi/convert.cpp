@@ -1,7 +1,16 @@
 // Conversion of row spans between the monochrome, 24-bit and 32-bit formats, with the rules
 // Win32 applies in blits. Each pairing has its own loop, picked once per call; monochrome
 // sources and targets move a byte of eight pixels at a time where they can.
+#include <algorithm>
+
 #include "gdi/raster.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define VENEER_CONVERT_SSE2 1
+#else
+#define VENEER_CONVERT_SSE2 0
+#endif
 
 namespace veneer::headless::gdi::raster {
 
@@ -63,36 +72,86 @@ void copy_bits(std::uint8_t* dst, int dst_bit, const std::uint8_t* src, int src_
 
 namespace {
 
+// Monochrome to colour: a pixel at a time up to the first whole source byte, then eight pixels
+// from each byte read.
 template <PixelFormat To>
 void mono_to_colour(const std::uint8_t* src, int sx, int count, std::uint8_t* out, const ConversionColors& c) {
-  for (int i = 0; i < count; ++i) write_pixel<To>(out, i, read_pixel<PixelFormat::Mono>(src, sx + i) ? c.one : c.zero);
+  int i = 0;
+  for (; i < count && ((sx + i) & 7) != 0; ++i)
+    write_pixel<To>(out, i, read_pixel<PixelFormat::Mono>(src, sx + i) ? c.one : c.zero);
+  const std::uint8_t* byte = src + ((sx + i) >> 3);
+#if VENEER_CONVERT_SSE2
+  if constexpr (To == PixelFormat::Bgrx32) {
+    // Each bit picks its lane: the byte in every lane, tested against the lane's bit.
+    const __m128i zero = _mm_set1_epi32(static_cast<int>(c.zero));
+    const __m128i diff = _mm_set1_epi32(static_cast<int>(c.one ^ c.zero));
+    const __m128i high = _mm_set_epi32(0x10, 0x20, 0x40, 0x80), low = _mm_set_epi32(0x1, 0x2, 0x4, 0x8);
+    for (; i + 8 <= count; i += 8, ++byte) {
+      const __m128i bits = _mm_set1_epi32(*byte);
+      const __m128i first = _mm_cmpeq_epi32(_mm_and_si128(bits, high), high);
+      const __m128i second = _mm_cmpeq_epi32(_mm_and_si128(bits, low), low);
+      auto* o = reinterpret_cast<__m128i*>(out + static_cast<std::size_t>(i) * 4);
+      _mm_storeu_si128(o, _mm_xor_si128(zero, _mm_and_si128(diff, first)));
+      _mm_storeu_si128(o + 1, _mm_xor_si128(zero, _mm_and_si128(diff, second)));
+    }
+  }
+#endif
+  for (; i + 8 <= count; i += 8, ++byte) {
+    const unsigned bits = *byte;
+    for (int k = 0; k < 8; ++k) write_pixel<To>(out, i + k, (bits >> (7 - k)) & 1u ? c.one : c.zero);
+  }
+  for (; i < count; ++i) write_pixel<To>(out, i, read_pixel<PixelFormat::Mono>(src, sx + i) ? c.one : c.zero);
 }
 
-// Colour to monochrome, eight pixels gathered into a byte before it is stored.
+#if VENEER_CONVERT_SSE2
+// Four bits in the opposite order.
+constexpr std::uint8_t reversed_nibble[16] = {0x0, 0x8, 0x4, 0xc, 0x2, 0xa, 0x6, 0xe,
+                                              0x1, 0x9, 0x5, 0xd, 0x3, 0xb, 0x7, 0xf};
+#endif
+
+// Colour to monochrome: a pixel is 1 where it equals the background. The pixels up to the next
+// output byte are merged into it, then eight at a time make a whole byte, then the rest are
+// merged into the last one.
 template <PixelFormat From>
 void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
                     std::uint32_t background) {
-  std::uint8_t* o = out;
-  unsigned acc = 0;
-  int pending = 0;  // bits gathered in acc for the current byte
-  auto flush = [&](int first_bit) {
-    std::uint8_t mask = static_cast<std::uint8_t>(((0xff00u >> pending) & 0xffu) >> first_bit);
-    std::uint8_t value = static_cast<std::uint8_t>((acc << (8 - pending)) >> first_bit);
-    *o = static_cast<std::uint8_t>((*o & ~mask) | (value & mask));
+  auto bits_of = [&](int from, int n) {  // n pixels' bits, the first one highest
+    unsigned acc = 0;
+    for (int k = 0; k < n; ++k) acc = (acc << 1) | (read_pixel<From>(src, sx + from + k) == background ? 1u : 0u);
+    return acc;
   };
-  int first_bit = out_bit;
-  for (int i = 0; i < count; ++i) {
-    acc = (acc << 1) | (read_pixel<From>(src, sx + i) == background ? 1u : 0u);
-    ++pending;
-    if (first_bit + pending == 8) {
-      flush(first_bit);
-      ++o;
-      acc = 0;
-      pending = 0;
-      first_bit = 0;
+  auto merge = [](std::uint8_t* o, int first_bit, int n, unsigned value) {
+    const auto mask = static_cast<std::uint8_t>(((0xff00u >> n) & 0xffu) >> first_bit);
+    const auto bits = static_cast<std::uint8_t>((value << (8 - n)) >> first_bit);
+    *o = static_cast<std::uint8_t>((*o & ~mask) | (bits & mask));
+  };
+  std::uint8_t* o = out;
+  int i = 0;
+  if (out_bit != 0) {
+    const int n = std::min(count, 8 - out_bit);
+    merge(o, out_bit, n, bits_of(0, n));
+    if (out_bit + n < 8) return;
+    ++o;
+    i = n;
+  }
+#if VENEER_CONVERT_SSE2
+  if constexpr (From == PixelFormat::Bgrx32) {
+    // Four pixels compared at once; their signs gathered, first pixel lowest, then reversed
+    // into the byte's order (first pixel highest).
+    const __m128i key = _mm_set1_epi32(static_cast<int>(background));
+    const std::uint8_t* p = src + static_cast<std::size_t>(sx) * 4;
+    for (; i + 8 <= count; i += 8) {
+      const auto* q = reinterpret_cast<const __m128i*>(p + static_cast<std::size_t>(i) * 4);
+      const auto first =
+          static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_loadu_si128(q), key))));
+      const auto second =
+          static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_loadu_si128(q + 1), key))));
+      *o++ = static_cast<std::uint8_t>(reversed_nibble[first] << 4 | reversed_nibble[second]);
     }
   }
-  if (pending) flush(first_bit);
+#endif
+  for (; i + 8 <= count; i += 8) *o++ = static_cast<std::uint8_t>(bits_of(i, 8));
+  if (i < count) merge(o, 0, count - i, bits_of(i, count - i));
 }
 
 // Between the colour formats the colour bytes are kept: 24 to 32 makes a 0 top byte, 32 to
