@@ -23,6 +23,8 @@ long long floor_div(long long a, long long b) {
   return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 long long ceil_div(long long a, long long b) { return -floor_div(-a, b); }
+// Enlarging n source pixels, the rounding added before dividing.
+long long h_grow_of(long long n) { return (n - 1) / 2; }
 
 // How the pixels of one axis of the destination take their source pixels. For each visible
 // destination pixel, in increasing coordinate: the source pixels it merges (lo..hi, absolute
@@ -66,6 +68,35 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
     map.source_max = static_cast<int>(src_start + last - 1);
     return true;
   }
+  if (m > n && !dst_mirror && !src_mirror) {
+    // Enlarging in order: each pixel takes one source pixel, the next one every m/n pixels;
+    // the quotient is carried along with its remainder instead of divided out per pixel.
+    map.pick.resize(static_cast<std::size_t>(j_hi - j_lo));
+    const long long t = j_lo * n + h_grow_of(n);
+    long long q = t / m, r = t % m;
+    std::size_t count = 0;
+    for (long long j = j_lo; j < j_hi; ++j) {
+      const long long s = src_start + q;
+      if (s >= src_lo_bound && s < src_hi_bound) {
+        if (count == 0) map.first = static_cast<int>(dst_start + j);
+        map.pick[count++] = static_cast<int>(s);
+      } else if (count != 0) {
+        break;  // past the end of the source: the mapped pixels form one run
+      }
+      r += n;
+      if (r >= m) {
+        r -= m;
+        ++q;
+      }
+    }
+    if (count == 0) return false;
+    map.pick.resize(count);
+    map.lo = map.pick;
+    map.hi = map.pick;
+    map.source_min = map.pick.front();
+    map.source_max = map.pick.back();
+    return true;
+  }
   map.lo.clear();
   map.hi.clear();
   map.pick.clear();
@@ -73,7 +104,7 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
   map.hi.reserve(static_cast<std::size_t>(j_hi - j_lo));
   map.pick.reserve(static_cast<std::size_t>(j_hi - j_lo));
   map.first = -1;
-  long long h_shrink = (m - 1) / 2, h_grow = (n - 1) / 2;
+  long long h_shrink = (m - 1) / 2, h_grow = h_grow_of(n);
   // Enlarging, k * n + h_grow moves by n from one destination pixel to the next (at most one
   // m, as n <= m): its quotient by m is carried along with the remainder, not divided out for
   // every pixel.
