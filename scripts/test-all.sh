@@ -2,6 +2,7 @@
 # Installs what is missing, then builds and tests everything:
 #   native  - the headless platform (this host)
 #   asan    - the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   tsan    - the thread stress test under ThreadSanitizer
 #   win64   - Windows 64-bit (mingw-w64), tests under Wine
 #   win32   - Windows 32-bit (mingw-w64), tests under Wine
 #   picture - the demo's window drawn natively and under Wine, compared pixel for pixel
@@ -50,7 +51,7 @@ test_leg() {  # preset
   summary+=("$(sed -n 's/^ *\([0-9]* skipped: \)/               \1/p' "$reports/summary.txt")")
 }
 
-for preset in native asan win64 win32; do
+for preset in native asan tsan win64 win32; do
   if build "$preset"; then
     test_leg "$preset"
   else

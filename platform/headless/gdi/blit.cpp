@@ -280,16 +280,28 @@ struct Blit {
   unsigned rop = 0;
 };
 
-// A blit whose axes are mapped: what its row loops need.
+// Everything the pixel work of a blit needs, taken from the contexts while the platform lock
+// is held; the pixels are then drawn without the lock. The job keeps its surfaces alive (a
+// bitmap deleted meanwhile goes when the job ends) and reads nothing else of a context or an
+// object. Coordinates are surface coordinates.
 struct Job {
+  std::shared_ptr<Surface> dst_surface;
   Surface* dst = nullptr;
   std::shared_ptr<const Surface> src;  // null when the operation takes no source
-  const DeviceContext* dst_dc = nullptr;
-  const DeviceContext* src_dc = nullptr;
-  AxisMap cols, rows;
+  bool copy_source = false;            // the source is the surface drawn into
+  bool plain = false;                  // a same-sized copy between surfaces of one format
+  long long x = 0, y = 0, w = 0, h = 0;
+  long long sx = 0, sy = 0, sw = 0, sh = 0;
+  RECT sclip{};                 // what the source context can be read from
+  std::vector<RECT> clips;      // where the destination context may draw
+  COLORREF src_bk_color = 0;    // source pixels of this colour become 1 in monochrome
+  COLORREF dst_text_color = 0;  // monochrome 0 drawn in colour
+  COLORREF dst_bk_color = 0;    // monochrome 1 drawn in colour
+  bool pattern = false;         // the operation takes the brush's pattern
+  COLORREF pattern_color = 0;
+  AxisMap cols, rows;  // the axes of the clip rectangle being drawn
   Merge merge = Merge::None;
   unsigned index = 0;
-  const BrushObject* brush = nullptr;  // set when the operation takes the pattern
 };
 
 // Source rows as the destination's format wants them, for the columns of the job: converted
@@ -304,9 +316,9 @@ class SourceRows {
     identity_ = cols.pick.back() - cols.pick.front() == count - 1 && cols.lo == cols.hi;
     for (int c = 1; c < count && identity_; ++c) identity_ = cols.pick[c] == cols.pick[c - 1] + 1;
     merge_cols_ = job.merge != Merge::None && cols.lo != cols.hi;
-    colors_.source_background = pixel_of(job.src_dc->bk_color, PixelFormat::Bgr24);  // compared with colour pixels
-    colors_.zero = pixel_of(job.dst_dc->text_color, F);
-    colors_.one = pixel_of(job.dst_dc->bk_color, F);
+    colors_.source_background = pixel_of(job.src_bk_color, PixelFormat::Bgr24);  // compared with colour pixels
+    colors_.zero = pixel_of(job.dst_text_color, F);
+    colors_.one = pixel_of(job.dst_bk_color, F);
     if (identity_) return;
     conv_.resize(span_bytes(F, 0, cols.source_max - cols.source_min + 1) + 8);
     // Colour stretches that take single pixels and enlarge on average go run by run.
@@ -387,9 +399,9 @@ template <PixelFormat F>
 void draw(const Job& job) {
   const int count = job.cols.count(), x0 = job.cols.first;
   std::vector<std::uint8_t> pattern;
-  if (job.brush) {
+  if (job.pattern) {
     pattern.resize(span_bytes(F, F == PixelFormat::Mono ? (x0 & 7) : 0, count));
-    fill_pattern(pattern.data(), pattern.size(), F, pixel_of(job.brush->logbrush.lbColor, F));
+    fill_pattern(pattern.data(), pattern.size(), F, pixel_of(job.pattern_color, F));
   }
   const RopRow op = rop_row(job.index);
   const std::uint8_t* p = pattern.empty() ? nullptr : pattern.data();
@@ -397,77 +409,93 @@ void draw(const Job& job) {
   for (int r = 0; r < job.rows.count(); ++r) apply_row<F>(op, job.dst->row(job.rows.first + r), x0, count, nullptr, p);
 }
 
-// Readies a blit that takes a source: the stretch mode's merge, and a copy of the source when
-// it is the surface drawn into, so that no pixel is read after it has been written (made once,
-// before any clip rectangle is drawn).
-void prepare_source(const Blit& b, Job& job) {
-  std::shared_ptr<Surface> source = b.src->surface;
-  const int mode = b.dst->stretch_mode;
-  if (mode == BLACKONWHITE)
-    job.merge = Merge::And;
-  else if (mode == WHITEONBLACK)
-    job.merge = Merge::Or;
-  // COLORONCOLOR takes single pixels; HALFTONE, which Win32 filters as it likes, does too.
-  if (source.get() == b.dst->surface.get()) {
-    source->ready();
-    auto copy = std::make_shared<Surface>(*source);
-    copy->top = copy->storage.data() + (source->top - source->storage.data());
-    source = copy;
-  }
-  job.src = std::move(source);
-  job.src_dc = b.src;
-}
-
-// A same-sized copy between distinct surfaces of one format needs no axis maps.
-bool is_plain_copy(const Blit& b, const Job& job) {
-  return job.index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 &&
-         b.src->surface.get() != b.dst->surface.get() && b.src->surface->format == job.dst->format;
-}
-
-// Draws the part of a blit inside one clip rectangle (surface coordinates).
-void draw_within(const Blit& b, Job& job, const RECT& clip, long long x, long long y, bool plain) {
+// Draws the part of a blit inside one clip rectangle.
+void draw_within(Job& job, const RECT& clip) {
   if (job.src) {
-    const RECT sclip = drawable_rect(*b.src);
-    const long long sx = b.sx + b.src->origin.x, sy = b.sy + b.src->origin.y;
-    if (plain) return plain_copy(*job.dst, clip, x, y, b.w, b.h, *job.src, sclip, sx, sy);
-    if (!build_axis(job.cols, x, b.w, sx, b.sw, clip.left, clip.right, sclip.left, sclip.right, true)) return;
-    if (!build_axis(job.rows, y, b.h, sy, b.sh, clip.top, clip.bottom, sclip.top, sclip.bottom, false)) return;
+    if (job.plain) return plain_copy(*job.dst, clip, job.x, job.y, job.w, job.h, *job.src, job.sclip, job.sx, job.sy);
+    if (!build_axis(job.cols, job.x, job.w, job.sx, job.sw, clip.left, clip.right, job.sclip.left, job.sclip.right,
+                    true))
+      return;
+    if (!build_axis(job.rows, job.y, job.h, job.sy, job.sh, clip.top, clip.bottom, job.sclip.top, job.sclip.bottom,
+                    false))
+      return;
   } else {
     // Destination only: the extents as a blit of the same size.
-    if (!build_axis(job.cols, x, b.w, x, b.w, clip.left, clip.right, clip.left, clip.right, true)) return;
-    if (!build_axis(job.rows, y, b.h, y, b.h, clip.top, clip.bottom, clip.top, clip.bottom, false)) return;
+    if (!build_axis(job.cols, job.x, job.w, job.x, job.w, clip.left, clip.right, clip.left, clip.right, true)) return;
+    if (!build_axis(job.rows, job.y, job.h, job.y, job.h, clip.top, clip.bottom, clip.top, clip.bottom, false)) return;
   }
   with_format(job.dst->format, [&](auto f) { draw<decltype(f)::value>(job); });
 }
 
-bool run(const Blit& b) {
-  DeviceContext& dc = *b.dst;
-  if (!dc.surface) return false;
-  Job job;
-  job.dst = dc.surface.get();
-  job.dst_dc = &dc;
-  job.index = (b.rop >> 16) & 0xff;
-  const bool use_src = rop_uses_source(job.index);
+enum class Prepared { Failed, Nothing, Ready };
 
+// Takes what the blit needs from its contexts into the job; the caller holds the platform lock.
+Prepared prepare(const Blit& b, Job& job) {
+  const DeviceContext& dc = *b.dst;
+  if (!dc.surface) return Prepared::Failed;
+  job.index = (b.rop >> 16) & 0xff;
   // Without a brush an operation that needs a pattern draws nothing (as Win32 does for
   // pattern blits).
   if (rop_uses_pattern(job.index)) {
-    job.brush = selected_brush(dc);
-    if (!job.brush) return true;
+    const BrushObject* brush = selected_brush(dc);
+    if (!brush) return Prepared::Nothing;
+    job.pattern = true;
+    job.pattern_color = brush->logbrush.lbColor;
   }
+  if (rop_uses_source(job.index)) {
+    if (!b.src || !b.src->surface) return Prepared::Failed;
+    const DeviceContext& src = *b.src;
+    job.src = src.surface;
+    src.surface->ready();  // cleared here, so that the pixel work never writes the flag
+    job.copy_source = src.surface == dc.surface;
+    job.plain = job.index == 0xcc && b.w == b.sw && b.h == b.sh && b.w > 0 && b.h > 0 && !job.copy_source &&
+                src.surface->format == dc.surface->format;
+    job.sclip = drawable_rect(src);
+    job.sx = b.sx + src.origin.x, job.sy = b.sy + src.origin.y, job.sw = b.sw, job.sh = b.sh;
+    job.src_bk_color = src.bk_color;
+    // COLORONCOLOR takes single pixels; HALFTONE, which Win32 filters as it likes, does too.
+    if (dc.stretch_mode == BLACKONWHITE)
+      job.merge = Merge::And;
+    else if (dc.stretch_mode == WHITEONBLACK)
+      job.merge = Merge::Or;
+  }
+  job.dst_surface = dc.surface;
+  job.dst = dc.surface.get();
+  job.dst->ready();
+  job.dst_text_color = dc.text_color;
+  job.dst_bk_color = dc.bk_color;
+  job.x = b.x + dc.origin.x, job.y = b.y + dc.origin.y, job.w = b.w, job.h = b.h;
+  for_each_clip_rect(dc, [&](const RECT& clip) { job.clips.push_back(clip); });
+  return Prepared::Ready;
+}
 
-  bool plain = false;
-  if (use_src) {
-    if (!b.src || !b.src->surface) return false;
-    plain = is_plain_copy(b, job);
-    if (plain)
-      job.src = b.src->surface;
-    else
-      prepare_source(b, job);
+// The pixel work of a prepared blit; needs no lock.
+void execute(Job& job) {
+  if (job.copy_source) {
+    // Reading and writing one surface: work from a copy of the source, made once before any
+    // clip rectangle is drawn, so that no pixel is read after it has been written.
+    auto copy = std::make_shared<Surface>(*job.src);
+    copy->top = copy->storage.data() + (job.src->top - job.src->storage.data());
+    job.src = std::move(copy);
   }
-  const long long x = b.x + dc.origin.x, y = b.y + dc.origin.y;
-  for_each_clip_rect(dc, [&](const RECT& clip) { draw_within(b, job, clip, x, y, plain); });
-  return true;
+  for (const RECT& clip : job.clips) draw_within(job, clip);
+}
+
+// Prepares under the lock the caller holds and draws under it: for the platform's own shapes.
+bool run(const Blit& b) {
+  Job job;
+  const Prepared prepared = prepare(b, job);
+  if (prepared == Prepared::Ready) execute(job);
+  return prepared != Prepared::Failed;
+}
+
+// Prepares under the platform lock and draws without it.
+bool run_unlocked(const Blit& b, std::unique_lock<std::recursive_mutex>& lock) {
+  Job job;
+  const Prepared prepared = prepare(b, job);
+  lock.unlock();
+  if (prepared == Prepared::Ready) execute(job);
+  return prepared != Prepared::Failed;
 }
 
 }  // namespace
@@ -487,20 +515,20 @@ using namespace veneer::headless::gdi;
 extern "C" {
 
 BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
-  std::lock_guard lock(platform_lock());
+  std::unique_lock lock(platform_lock());
   DeviceContext* d = find_context(dc);
   if (!d || raster::rop_uses_source((rop >> 16) & 0xff)) return FALSE;
   Blit b;
   b.dst = d;
   b.x = x, b.y = y, b.w = width, b.h = height, b.rop = rop;
-  return run(b) ? TRUE : FALSE;
+  return run_unlocked(b, lock) ? TRUE : FALSE;
 }
 
 namespace {
 
 BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
                  int src_height, DWORD rop) {
-  std::lock_guard lock(platform_lock());
+  std::unique_lock lock(platform_lock());
   DeviceContext* d = find_context(dst);
   if (!d) return FALSE;
   Blit b;
@@ -511,7 +539,7 @@ BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_
     if (!b.src) return FALSE;
     b.sx = src_x, b.sy = src_y, b.sw = src_width, b.sh = src_height;
   }
-  return run(b) ? TRUE : FALSE;
+  return run_unlocked(b, lock) ? TRUE : FALSE;
 }
 
 }  // namespace

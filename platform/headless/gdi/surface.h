@@ -59,6 +59,8 @@ struct Surface {
   // (through row() or ready()): a surface that a copy fills completely is never cleared.
   std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> storage;
   std::uint8_t* top = nullptr;  // row 0
+  // Set at birth, cleared once under the platform lock (a blit readies its surfaces before it
+  // lets the lock go) and never written again: threads drawing without the lock only read it.
   mutable bool clear_pending = false;
 
   // Row y, 0 being the top row, whatever order the rows have in memory.
@@ -76,7 +78,9 @@ struct Surface {
     if (clear_pending) clear();
   }
   // For a caller about to overwrite every byte of `storage`: the clearing is skipped.
-  void will_overwrite_all() { clear_pending = false; }
+  void will_overwrite_all() {
+    if (clear_pending) clear_pending = false;  // written only while set: see `clear_pending`
+  }
 
   // A zero-filled surface; null when the size cannot be held. Row lengths are rounded to
   // `row_align` bytes (2 or 4); bottom_up lays the rows out in memory from the bottom row up.
