@@ -345,6 +345,19 @@ HEADLESS_API BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int
 HEADLESS_API BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex_style);
 HEADLESS_API BOOL WINAPI RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);
 
+// Window shapes. SetWindowRgn gives the region (window coordinates) to the window, which owns
+// it from then on: the caller may not delete it (DeleteObject fails), and the window deletes
+// it when it gets another shape or is destroyed. A null region gives back the rectangle.
+// Returns nonzero, 0 for a bad window or region. GetWindowRgn copies the shape into `region`
+// and GetWindowRgnBox gives its box: the region's type, ERROR (0) for a window without a
+// shape, a bad window or a null argument.
+HEADLESS_API int WINAPI SetWindowRgn(HWND window, HRGN region, BOOL redraw);
+HEADLESS_API int WINAPI GetWindowRgn(HWND window, HRGN region);
+HEADLESS_API int WINAPI GetWindowRgnBox(HWND window, LPRECT box);
+// The deepest visible window whose rectangle and shape hold the screen point (a disabled child
+// leaves it to its parent); the desktop window where there is none.
+HEADLESS_API HWND WINAPI WindowFromPoint(POINT point);
+
 // The desktop
 HEADLESS_API BOOL WINAPI SystemParametersInfoA(UINT action, UINT uparam, PVOID pvparam, UINT win_ini);
 HEADLESS_API int WINAPI GetSystemMetrics(int index);

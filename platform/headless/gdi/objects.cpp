@@ -150,6 +150,22 @@ StockObjects& stock() {
 
 }  // namespace
 
+bool take_region_for_window(HRGN region) {
+  std::lock_guard lock(platform_lock());
+  RegionObject* r = find<RegionObject>(region);
+  if (!r) return false;
+  r->window_shape = true;
+  return true;
+}
+
+void delete_window_region(HRGN region) {
+  std::lock_guard lock(platform_lock());
+  if (RegionObject* r = find<RegionObject>(region)) {
+    r->window_shape = false;
+    erase_object(region, ObjectKind::Region);
+  }
+}
+
 HBRUSH make_permanent_brush(COLORREF color) { return static_cast<HBRUSH>(stock_brush(BS_SOLID, color)); }
 
 HBITMAP default_bitmap() { return stock().default_bitmap; }
@@ -306,6 +322,8 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
       return erase_object(object, o->kind);
     }
     case ObjectKind::Region:
+      // A window's shape belongs to the window.
+      if (static_cast<RegionObject*>(o)->window_shape) return FALSE;
       return erase_object(object, ObjectKind::Region);
     default:
       return FALSE;

@@ -80,7 +80,13 @@ struct RegionObject : Object {
   RegionObject() : Object(object_kind) { pixman_region32_init(&region); }
   ~RegionObject() override { pixman_region32_fini(&region); }
   pixman_region32_t region;
+  bool window_shape = false;  // a window's shape (SetWindowRgn): the window deletes it, no one else
 };
+
+// A region becomes a window's shape (false when the handle is not a region); a shape the
+// window lets go is deleted.
+bool take_region_for_window(HRGN region);
+void delete_window_region(HRGN region);
 
 enum class ContextType { Memory, Screen, Window };
 

@@ -57,6 +57,9 @@ struct Window : Object {
   bool zoomed = false;
   bool restore_to_maximized = false;
   RECT control_insets{};  // non-client insets a control adds to its frame (a toolbar's divider)
+  // The window's shape (SetWindowRgn) in window coordinates, owned by the window; null: the
+  // whole window rectangle.
+  HRGN region = nullptr;
 
   bool destroying = false;
   bool invalid = false;

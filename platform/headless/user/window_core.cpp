@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gdi/objects.h"
 #include "user/desktop_state.h"
 #include <veneer/headless/kernel_base.h>
 
@@ -83,6 +84,7 @@ void destroy_tree(HWND h) {
     unlink_window(*gone);
     if (gone->window_class) --gone->window_class->windows;
     if (d.foreground == *it) d.foreground = nullptr;
+    if (gone->region) gdi::delete_window_region(gone->region);
     erase_object(*it, ObjectKind::Window);
   }
 }
