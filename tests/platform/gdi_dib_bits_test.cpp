@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -237,20 +238,15 @@ TEST(BitFieldSections, StandardThirtyTwoBitMasksMakeAWorkingSection) {
   EXPECT_NO_LEAKS(guard);
 }
 
-TEST(BitFieldSections, MasksWin32RefusesAreRefused) {
+struct Masks {
+  WORD bits_per_pixel;
+  DWORD red, green, blue;
+};
+
+// Every header is refused, leaving no bits pointer and no object behind.
+void expect_refused(std::initializer_list<Masks> cases) {
   LeakGuard guard;
-  struct Case {
-    WORD bits_per_pixel;
-    DWORD red, green, blue;
-  } cases[] = {
-      {32, 0, 0, 0},
-      {32, 0xff0000, 0xff00, 0},
-      {16, 0, 0, 0},  // a mask of nothing
-      {24, 0xff0000, 0xff00, 0xff},
-      {8, 0xe0, 0x1c, 0x3},
-      {1, 1, 1, 1},  // no bit fields at these depths
-  };
-  for (const Case& c : cases) {
+  for (const Masks& c : cases) {
     void* bits = nullptr;
     HBITMAP section = fields_section(c.bits_per_pixel, c.red, c.green, c.blue, &bits);
     EXPECT_EQ(section, nullptr) << c.bits_per_pixel << " bits, " << std::hex << c.red << " " << c.green << " "
@@ -261,27 +257,25 @@ TEST(BitFieldSections, MasksWin32RefusesAreRefused) {
   EXPECT_NO_LEAKS(guard);
 }
 
+TEST(BitFieldSections, MasksWin32RefusesAreRefused) {
+  expect_refused({
+      {32, 0, 0, 0},
+      {32, 0xff0000, 0xff00, 0},
+      {16, 0, 0, 0},  // a mask of nothing
+      {24, 0xff0000, 0xff00, 0xff},
+      {8, 0xe0, 0x1c, 0x3},
+      {1, 1, 1, 1},  // no bit fields at these depths
+  });
+}
+
 #ifndef _WIN32
 // Win32 takes any non-empty masks at 16 and 32 bits; the headless platform has only the one
 // 32-bit layout, so it refuses the rest rather than draw in the wrong colours.
 TEST(BitFieldSections, LayoutsTheHeadlessSurfacesLackAreRefused) {
-  LeakGuard guard;
-  struct Case {
-    WORD bits_per_pixel;
-    DWORD red, green, blue;
-  } cases[] = {{32, 0xff, 0xff00, 0xff0000},
-               {32, 0x3ff00000, 0xffc00, 0x3ff},
-               {16, 0xf800, 0x7e0, 0x1f},
-               {16, 0x7c00, 0x3e0, 0x1f}};
-  for (const Case& c : cases) {
-    void* bits = nullptr;
-    HBITMAP section = fields_section(c.bits_per_pixel, c.red, c.green, c.blue, &bits);
-    EXPECT_EQ(section, nullptr) << c.bits_per_pixel << " bits, " << std::hex << c.red << " " << c.green << " "
-                                << c.blue;
-    EXPECT_EQ(bits, nullptr);
-    if (section) DeleteObject(section);
-  }
-  EXPECT_NO_LEAKS(guard);
+  expect_refused({{32, 0xff, 0xff00, 0xff0000},
+                  {32, 0x3ff00000, 0xffc00, 0x3ff},
+                  {16, 0xf800, 0x7e0, 0x1f},
+                  {16, 0x7c00, 0x3e0, 0x1f}});
 }
 #endif
 
