@@ -90,6 +90,69 @@ TEST_F(TextTest, HeightsAndFacesRealiseAsWineRealisesThem) {
   EXPECT_NO_LEAKS(guard);
 }
 
+TEST_F(TextTest, HeightsBeyondTheLargestEmRealiseAsTheOnePixelFont) {
+  veneer::test::LeakGuard guard;
+  // Measured under Wine: ems of up to 65535 pixels are realised at their size (a cell height
+  // of 70000 has a 62657-pixel em); a larger em, of either sign, gives the one-pixel font.
+  struct Case {
+    int height;
+    LONG cell, ascent, descent, internal, average, widest, hello, space, w;
+  } cases[] = {
+      {70000, 70000, 56722, 13278, 7343, 36958, 78535, 142783, 17408, 59139},
+      {-65535, 73215, 59327, 13888, 7680, 38655, 82143, 149341, 18208, 61855},
+      {-65536, 1, 1, 0, 0, 1, 1, 3, 0, 1},
+      {-70000, 1, 1, 0, 0, 1, 1, 3, 0, 1},
+      {77000, 1, 1, 0, 0, 1, 1, 3, 0, 1},
+      {1000000, 1, 1, 0, 0, 1, 1, 3, 0, 1},
+      {-2147483647, 1, 1, 0, 0, 1, 1, 3, 0, 1},
+  };
+  for (const Case& c : cases) {
+    HFONT font = CreateFontA(c.height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    ASSERT_NE(font, nullptr);
+    HGDIOBJ old = SelectObject(dc_, font);
+    TEXTMETRICA tm{};
+    ASSERT_TRUE(GetTextMetricsA(dc_, &tm));
+    EXPECT_EQ(tm.tmHeight, c.cell) << c.height;
+    EXPECT_EQ(tm.tmAscent, c.ascent) << c.height;
+    EXPECT_EQ(tm.tmDescent, c.descent) << c.height;
+    EXPECT_EQ(tm.tmInternalLeading, c.internal) << c.height;
+    EXPECT_EQ(tm.tmAveCharWidth, c.average) << c.height;
+    EXPECT_EQ(tm.tmMaxCharWidth, c.widest) << c.height;
+    SIZE hello{}, space{}, w{};
+    ASSERT_TRUE(GetTextExtentPoint32A(dc_, "Hello", 5, &hello));
+    GetTextExtentPoint32A(dc_, " ", 1, &space);
+    GetTextExtentPoint32A(dc_, "W", 1, &w);
+    EXPECT_EQ(hello.cx, c.hello) << c.height;
+    EXPECT_EQ(hello.cy, c.cell) << c.height;
+    EXPECT_EQ(space.cx, c.space) << c.height;
+    EXPECT_EQ(w.cx, c.w) << c.height;
+    SelectObject(dc_, old);
+    DeleteObject(font);
+  }
+  // The one-pixel font draws a one-pixel cell (glyph pixels differ between the platforms, so
+  // glyph and background share one colour).
+  void* bits = nullptr;
+  HBITMAP dib = veneer::test::make_dib_section(8, 8, 32, &bits, veneer::test::RowOrder::TopDown, dc_);
+  ASSERT_NE(dib, nullptr);
+  HGDIOBJ old_bitmap = SelectObject(dc_, dib);
+  HFONT font = CreateFontA(1000000, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+  HGDIOBJ old_font = SelectObject(dc_, font);
+  SetBkMode(dc_, OPAQUE);
+  SetBkColor(dc_, RGB(255, 255, 255));
+  SetTextColor(dc_, RGB(255, 255, 255));
+  ASSERT_TRUE(TextOutA(dc_, 2, 3, "A", 1));
+  GdiFlush();
+  int painted = 0;
+  for (int i = 0; i < 64; ++i) painted += (static_cast<DWORD*>(bits)[i] & 0xffffff) != 0;
+  EXPECT_EQ(painted, 1);
+  EXPECT_EQ(static_cast<DWORD*>(bits)[3 * 8 + 2] & 0xffffff, 0xffffffu);
+  SelectObject(dc_, old_font);
+  DeleteObject(font);
+  SelectObject(dc_, old_bitmap);
+  DeleteObject(dib);
+  EXPECT_NO_LEAKS(guard);
+}
+
 TEST_F(TextTest, DrawTextMeasuresLinesPrefixesAndTabs) {
   const UINT single = DT_SINGLELINE;
   EXPECT_EQ(calc("AB", single).right, 14);

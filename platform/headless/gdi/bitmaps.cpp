@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "gdi/dib_header.h"
 #include "gdi/objects.h"
 #include "gdi/raster.h"
 #include <veneer/headless/kernel_base.h>
@@ -40,14 +41,10 @@ HBITMAP make_dib_section(int width, int height, PixelFormat format, bool bottom_
   return make_bitmap(Surface::make(width, height, format, 4, bottom_up), true, &h);
 }
 
-// The format of a DIB the transfers take (uncompressed 24 and 32 bits per pixel), or none.
-std::optional<PixelFormat> dib_format(const BITMAPINFOHEADER& h) {
-  if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1 ||
-      h.biCompression != BI_RGB)
-    return std::nullopt;
-  std::optional<PixelFormat> format = format_of_bits(h.biBitCount);
-  if (format == PixelFormat::Mono) return std::nullopt;
-  return format;
+// Bytes of an image of the header's width, height (either direction) and bit count.
+DWORD image_size(const BITMAPINFOHEADER& h) {
+  const auto height = static_cast<std::size_t>(std::llabs(static_cast<long long>(h.biHeight)));
+  return static_cast<DWORD>(dib_row_bytes(h.biWidth, h.biBitCount) * height);
 }
 
 // A pixel of one format as a pixel of another, colours kept (monochrome: 1 white, 0 black;
@@ -80,6 +77,52 @@ RowTransfer row_transfer(PixelFormat from, PixelFormat to) {
   return with_format(from, [to](auto f) {
     return with_format(to, [](auto t) -> RowTransfer { return &transfer_row<decltype(f)::value, decltype(t)::value>; });
   });
+}
+
+// Fills a header that asks for nothing (bit count 0) with the bitmap's own description. A
+// 32-bit bitmap is described as bit fields, as current Windows does; the masks themselves are
+// only written when the caller asks again with that header.
+void describe_bitmap(const Surface& s, BITMAPINFOHEADER& h) {
+  h.biWidth = s.width;
+  h.biHeight = s.height;
+  h.biPlanes = 1;
+  h.biBitCount = static_cast<WORD>(bits_of(s.format));
+  h.biCompression = s.format == PixelFormat::Bgrx32 ? BI_BITFIELDS : BI_RGB;
+  h.biClrUsed = 0;
+  h.biClrImportant = 0;
+  h.biSizeImage = image_size(h);
+}
+
+// GetDIBits' scan lines live in the frame of the height the caller's header asks for, not the
+// bitmap's: scan line k is frame row (frame - 1 - k) counted from the top, whichever way the
+// caller's rows run; the bitmap sits at the top of the frame, and frame rows below it are
+// written as zero but not counted. Win32 answers 1 for a call that copies no lines at all.
+int copy_scan_lines(const Surface& s, UINT start, UINT lines, const BITMAPINFOHEADER& h, PixelFormat format,
+                    std::uint8_t* out) {
+  const long long frame = std::llabs(static_cast<long long>(h.biHeight));
+  if (lines == 0 || start >= frame) return 1;
+  const long long first = start, last = std::min<long long>(frame, first + lines);
+  const bool top_down = h.biHeight < 0;
+  // Measured under Wine: lines of a top-down request that lie wholly below the bitmap, not
+  // even touching it, are left as they were.
+  if (top_down && frame - last > s.height) return 0;
+  const std::size_t out_row = dib_row_bytes(h.biWidth, h.biBitCount);
+  const int count = std::min<int>(h.biWidth, s.width);
+  const std::size_t copied_bytes = raster::span_bytes(format, 0, count);
+  const RowTransfer transfer = row_transfer(s.format, format);
+  int copied = 0;
+  for (long long line = first; line < last; ++line) {
+    const long long y = frame - 1 - line;
+    std::uint8_t* row = out + static_cast<std::size_t>(top_down ? last - 1 - line : line - first) * out_row;
+    if (y >= s.height) {
+      std::memset(row, 0, out_row);
+      continue;
+    }
+    transfer(s.row(static_cast<int>(y)), row, count);
+    std::memset(row + copied_bytes, 0, out_row - copied_bytes);  // columns past the bitmap, and padding
+    ++copied;
+  }
+  return copied;
 }
 
 }  // namespace
@@ -129,7 +172,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
 HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD) {
   std::lock_guard lock(platform_lock());
   if (bits) *bits = nullptr;
-  std::optional<PixelFormat> format = info ? dib_format(info->bmiHeader) : std::nullopt;
+  std::optional<PixelFormat> format = info ? dib_format(*info) : std::nullopt;
   if (!format || usage != DIB_RGB_COLORS || section) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
@@ -192,42 +235,27 @@ int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits
   const Surface& s = *b->surface;
   BITMAPINFOHEADER& h = info->bmiHeader;
   if (!bits) {
-    // Without bits: describe the bitmap (depth 0 asked) or size the asked format.
     if (h.biBitCount == 0) {
-      h.biWidth = s.width;
-      h.biHeight = s.height;
-      h.biPlanes = 1;
-      h.biBitCount = static_cast<WORD>(bits_of(s.format));
-      h.biCompression = BI_RGB;
-      h.biClrUsed = 0;
-      h.biClrImportant = 0;
+      describe_bitmap(s, h);
+      return s.height;
     }
-    std::size_t height = static_cast<std::size_t>(std::llabs(static_cast<long long>(h.biHeight)));
-    h.biSizeImage = static_cast<DWORD>(dib_row_bytes(h.biWidth, h.biBitCount) * height);
-    return s.height;
+    // Sizing the asked format; a 32-bit bit-field header gets its masks, as with bits.
+    h.biSizeImage = image_size(h);
+    if (h.biBitCount == 32 && h.biCompression == BI_BITFIELDS) std::memcpy(dib_masks(*info), bgrx32_masks, 12);
+    return 1;
   }
-  std::optional<PixelFormat> format = dib_format(h);
+  std::optional<PixelFormat> format = dib_output_format(h);
   if (!format) return 0;
-  // Scan lines are counted from the bottom of the bitmap for a bottom-up DIB.
-  bool bottom_up = h.biHeight > 0;
-  long long first = start, last = std::min<long long>(static_cast<long long>(start) + lines, s.height);
-  if (first >= last) return 0;
-  std::size_t out_row = dib_row_bytes(h.biWidth, h.biBitCount);
-  int count = std::min<int>(h.biWidth, s.width);
-  auto* out = static_cast<std::uint8_t*>(bits);
-  const RowTransfer transfer = row_transfer(s.format, *format);
-  for (long long line = first; line < last; ++line) {
-    int y = static_cast<int>(bottom_up ? s.height - 1 - line : line);
-    transfer(s.row(y), out + static_cast<std::size_t>(line - first) * out_row, count);
-  }
-  return static_cast<int>(last - first);
+  h.biSizeImage = image_size(h);
+  if (h.biCompression == BI_BITFIELDS) std::memcpy(dib_masks(*info), bgrx32_masks, 12);
+  return copy_scan_lines(s, start, lines, h, *format, static_cast<std::uint8_t*>(bits));
 }
 
 int WINAPI SetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, const void* bits, const BITMAPINFO* info,
                      UINT usage) {
   std::lock_guard lock(platform_lock());
   BitmapObject* b = find<BitmapObject>(bitmap);
-  std::optional<PixelFormat> format = info ? dib_format(info->bmiHeader) : std::nullopt;
+  std::optional<PixelFormat> format = info ? dib_format(*info) : std::nullopt;
   if (!b || !bits || !format || usage != DIB_RGB_COLORS) return 0;
   Surface& s = *b->surface;
   const BITMAPINFOHEADER& h = info->bmiHeader;

@@ -1,8 +1,10 @@
 // Surfaces, colours, stock objects and the calls that work on any GDI object.
 #include "gdi/objects.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "gdi/dib_header.h"
 #include <veneer/headless/kernel_base.h>
 
 namespace veneer::headless::gdi {
@@ -255,6 +257,8 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {
         // As on Win32, the record does not tell a top-down section from a bottom-up one.
         if (ds.dsBmih.biHeight < 0) ds.dsBmih.biHeight = -ds.dsBmih.biHeight;
         ds.dsBmih.biSizeImage = static_cast<DWORD>(b->surface->storage.size());
+        // A bit-field section can only have been made with the standard masks.
+        if (ds.dsBmih.biCompression == BI_BITFIELDS) std::copy(bgrx32_masks, bgrx32_masks + 3, ds.dsBitfields);
         std::memcpy(buffer, &ds, sizeof ds);
         return sizeof(DIBSECTION);
       }

@@ -94,16 +94,39 @@ FaceFile find_face(const LOGFONTA& logfont) {
 
 LONG round26(FT_Pos value) { return static_cast<LONG>((value + 32) >> 6); }
 
-// Wine's pixels per em for a logical height.
-int ppem_for(FT_Face face, LONG height) {
+// Wine's pixels per em for a logical height (before the limits below).
+long long ppem_for(FT_Face face, LONG height) {
   if (height == 0) height = 16;
-  if (height < 0) return static_cast<int>(-static_cast<long long>(height));
+  if (height < 0) return -static_cast<long long>(height);
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   long long cell = os2 && (os2->usWinAscent + os2->usWinDescent) != 0 ? os2->usWinAscent + os2->usWinDescent
                                                                       : face->ascender - face->descender;
   if (cell <= 0) cell = face->units_per_EM;
   // MulDiv: rounded to the nearest.
-  return static_cast<int>((static_cast<long long>(face->units_per_EM) * height * 2 + cell) / (2 * cell));
+  return (static_cast<long long>(face->units_per_EM) * height * 2 + cell) / (2 * cell);
+}
+
+// FreeType sizes a face up to 65535 pixels per em. Wine realises a larger request (a height
+// beyond 65535, or a cell height whose em is) as the font at one pixel per em: measured, every
+// metric and advance is the one-pixel font's.
+constexpr long long largest_ppem = 0xffff;
+// Glyphs are drawn at no more than this many pixels per em: larger text keeps its metrics and
+// advances, but one glyph's raster stays within tens of megabytes.
+constexpr int largest_drawn_ppem = 16384;
+
+// Sizes the face at ppem pixels per em, stretched when the logical font asks for a width so
+// that its average character width becomes that width (scaled by width_scale).
+bool size_face(FT_Face face, int ppem, LONG width, double width_scale) {
+  if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem)) != 0) return false;
+  if (width == 0) return true;
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const LONG natural =
+      os2 && os2->xAvgCharWidth ? round26(FT_MulFix(os2->xAvgCharWidth, face->size->metrics.x_scale)) : 0;
+  if (natural <= 0) return true;
+  const long long asked = std::min<long long>(std::llabs(static_cast<long long>(width)), 16384);
+  const auto width26 = static_cast<long long>(static_cast<double>(ppem) * 64 * static_cast<double>(asked) *
+                                              width_scale / static_cast<double>(natural));
+  return FT_Set_Char_Size(face, std::max<long long>(width26, 1), static_cast<FT_F26Dot6>(ppem) * 64, 72, 72) == 0;
 }
 
 void fill_metrics(RealizedFont& font, const LOGFONTA& logfont, int ppem) {
@@ -170,24 +193,19 @@ std::shared_ptr<RealizedFont> load(const LOGFONTA& logfont) {
   }
   font->family = font->face->family_name ? font->face->family_name : file.family;
   FT_Select_Charmap(font->face, FT_ENCODING_UNICODE);
-  const int ppem = std::max(1, std::min(ppem_for(font->face, logfont.lfHeight), 16384));
-  if (FT_Set_Pixel_Sizes(font->face, 0, static_cast<FT_UInt>(ppem)) != 0) return nullptr;
-  if (logfont.lfWidth != 0) {
-    // Stretched so that the average character width becomes the asked width.
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(font->face, FT_SFNT_OS2));
-    const LONG natural =
-        os2 && os2->xAvgCharWidth ? round26(FT_MulFix(os2->xAvgCharWidth, font->face->size->metrics.x_scale)) : 0;
-    if (natural > 0) {
-      const long long width26 =
-          static_cast<long long>(ppem) * 64 * std::min(std::abs(logfont.lfWidth), 16384) / natural;
-      FT_Set_Char_Size(font->face, std::max<long long>(width26, 1), static_cast<FT_F26Dot6>(ppem) * 64, 72, 72);
-    }
-  }
+  const long long asked = ppem_for(font->face, logfont.lfHeight);
+  const int ppem = asked > largest_ppem ? 1 : static_cast<int>(std::max(1LL, asked));
+  if (!size_face(font->face, ppem, logfont.lfWidth, 1.0)) return nullptr;
   fill_metrics(*font, logfont, ppem);
   for (int byte = 0; byte < 256; ++byte) {
     const FT_UInt glyph = FT_Get_Char_Index(font->face, ansi_to_unicode(static_cast<unsigned char>(byte)));
     if (FT_Load_Glyph(font->face, glyph, FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH) == 0)
       font->advances[static_cast<std::size_t>(byte)] = round26(font->face->glyph->metrics.horiAdvance);
+  }
+  if (ppem > largest_drawn_ppem) {
+    // The metrics are taken: from here on the face only draws.
+    const int drawn = largest_drawn_ppem;
+    if (!size_face(font->face, drawn, logfont.lfWidth, static_cast<double>(drawn) / ppem)) return nullptr;
   }
   return font;
 }
