@@ -1,5 +1,6 @@
 #include "bench/plain_loops.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace veneer::bench::plain {
@@ -31,7 +32,12 @@ void three_slice(const std::uint32_t* source, std::size_t source_stride, int sx,
     const std::uint32_t* from = source + source_stride * static_cast<std::size_t>(sy + y) + sx;
     std::uint32_t* to = target + target_stride * static_cast<std::size_t>(dy + y);
     std::memcpy(to, from, sizeof *to * static_cast<std::size_t>(cap));
-    for (int x = 0; x < stretched; ++x) to[cap + x] = from[cap + x * middle / stretched];
+    // Column x shows source column x * middle / stretched: each source column fills the run
+    // of columns that map to it.
+    for (int c = 0; c < middle; ++c) {
+      const int begin = (c * stretched + middle - 1) / middle, end = ((c + 1) * stretched + middle - 1) / middle;
+      std::fill(to + cap + begin, to + cap + end, from[cap + c]);
+    }
     std::memcpy(to + width - cap, from + source_width - cap, sizeof *to * static_cast<std::size_t>(cap));
   }
 }
