@@ -2,6 +2,7 @@
 // checked equal to the library's output before it is timed.
 #include <memory>
 
+#include "bench/drawing_workload.h"
 #include "bench/plain_loops.h"
 #include "bench/scenes.h"
 #include "bench/workloads.h"
@@ -10,22 +11,12 @@ namespace veneer::bench {
 
 namespace {
 
-Prepared prepare_gray() {
-  struct State {
-    Dib picture_dib{picture(kGrayWidth, kGrayHeight), 24};
-  };
-  auto s = std::make_shared<State>();
-  return prepared<State>(s, static_cast<bool>(s->picture_dib), [](State& st) {
-    plain::gray24(st.picture_dib.bits, kGrayWidth, kGrayHeight, st.picture_dib.stride);
-  });
-}
-
-std::string check_gray() {
-  Dib dib(picture(kGrayWidth, kGrayHeight), 24);
-  if (!dib) return "no DIB section";
-  plain::gray24(dib.bits, kGrayWidth, kGrayHeight, dib.stride);
-  return compare_pixels(library_gray(), dib.read(), 0);
-}
+struct GrayState {
+  Dib target{picture(kGrayWidth, kGrayHeight), 24};
+  explicit operator bool() const { return static_cast<bool>(target); }
+  void draw() const { plain::gray24(target.bits, kGrayWidth, kGrayHeight, target.stride); }
+  Pixels read() const { return target.read(); }
+};
 
 struct KeyedState {
   Dib target{picture(KeyedBlock::kTargetWidth, KeyedBlock::kTargetHeight), 32};
@@ -35,19 +26,8 @@ struct KeyedState {
     plain::keyed_block(skin.row32(0), skin.stride32(), KeyedBlock::kSourceX, KeyedBlock::kSourceY, KeyedBlock::kSide,
                        target.row32(0), target.stride32(), KeyedBlock::kDestX, KeyedBlock::kDestY, kKeyPixel);
   }
+  Pixels read() const { return target.read(); }
 };
-
-Prepared prepare_keyed() {
-  auto s = std::make_shared<KeyedState>();
-  return prepared<KeyedState>(s, static_cast<bool>(*s), [](KeyedState& st) { st.draw(); });
-}
-
-std::string check_keyed() {
-  KeyedState s;
-  if (!s) return "no DIB section";
-  s.draw();
-  return compare_pixels(library_keyed_block(), s.target.read(), 0);
-}
 
 struct SliceState {
   Dib target{picture(ThreeSlice::kTargetWidth, ThreeSlice::kTargetHeight), 32};
@@ -58,19 +38,8 @@ struct SliceState {
                        ThreeSlice::kSourceWidth, target.row32(0), target.stride32(), ThreeSlice::kDestY,
                        ThreeSlice::kTargetWidth, ThreeSlice::kHeight, ThreeSlice::kCap);
   }
+  Pixels read() const { return target.read(); }
 };
-
-Prepared prepare_three_slice() {
-  auto s = std::make_shared<SliceState>();
-  return prepared<SliceState>(s, static_cast<bool>(*s), [](SliceState& st) { st.draw(); });
-}
-
-std::string check_three_slice() {
-  SliceState s;
-  if (!s) return "no DIB section";
-  s.draw();
-  return compare_pixels(library_three_slice(), s.target.read(), 0);
-}
 
 struct RunsState {
   explicit RunsState(bool rounded) : skin(region_skin(rounded), 32) {}
@@ -106,10 +75,12 @@ void add_plain_workloads(std::vector<Workload>& list) {
     list.push_back(
         Workload{std::move(name), std::move(description), false, false, std::move(prepare), std::move(check)});
   };
-  add("plain_gray_1920x1080", "plain loop: the gray formula over the 24-bit rows in place", prepare_gray, check_gray);
-  add("plain_trans_64", "plain loop: the 64x64 block's non-key pixels copied", prepare_keyed, check_keyed);
-  add("plain_three_slice_800x30", "plain loop: caps copied, middle stretched by nearest column", prepare_three_slice,
-      check_three_slice);
+  add("plain_gray_1920x1080", "plain loop: the gray formula over the 24-bit rows in place", prepare_drawing<GrayState>,
+      [] { return check_drawing<GrayState>(library_gray, 0); });
+  add("plain_trans_64", "plain loop: the 64x64 block's non-key pixels copied", prepare_drawing<KeyedState>,
+      [] { return check_drawing<KeyedState>(library_keyed_block, 0); });
+  add("plain_three_slice_800x30", "plain loop: caps copied, middle stretched by nearest column",
+      prepare_drawing<SliceState>, [] { return check_drawing<SliceState>(library_three_slice, 0); });
   add(
       "plain_region_holes_1024x768", "plain loop: non-key runs of each row, 20% key in 4x4 holes",
       [] { return prepare_runs(false); }, [] { return check_runs(false); });

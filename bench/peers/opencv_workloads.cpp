@@ -4,6 +4,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "bench/drawing_workload.h"
 #include "bench/scenes.h"
 #include "bench/workloads.h"
 
@@ -17,32 +18,20 @@ cv::Mat wrap(const Dib& dib, int width, int height, int type) {
 }
 
 struct GrayState {
-  Dib picture_dib{picture(kGrayWidth, kGrayHeight), 24};
+  GrayState() { cv::setNumThreads(1); }
+  Dib target{picture(kGrayWidth, kGrayHeight), 24};
   cv::Mat gray;  // kept, so that no run allocates
-  void convert() {
-    cv::Mat bgr = wrap(picture_dib, kGrayWidth, kGrayHeight, CV_8UC3);
+  explicit operator bool() const { return static_cast<bool>(target); }
+  void draw() {
+    cv::Mat bgr = wrap(target, kGrayWidth, kGrayHeight, CV_8UC3);
     cv::cvtColor(bgr, gray, cv::COLOR_BGR2GRAY);
     cv::cvtColor(gray, bgr, cv::COLOR_GRAY2BGR);
   }
+  Pixels read() const { return target.read(); }
 };
 
-Prepared prepare_gray() {
-  cv::setNumThreads(1);
-  auto s = std::make_shared<GrayState>();
-  return prepared<GrayState>(s, static_cast<bool>(s->picture_dib), [](GrayState& st) { st.convert(); });
-}
-
-// OpenCV rounds its weighted sum where the library truncates each of its three products: over
-// all 2^24 colours its gray is the library's or up to 3 levels brighter.
-std::string check_gray() {
-  cv::setNumThreads(1);
-  GrayState s;
-  if (!s.picture_dib) return "no DIB section";
-  s.convert();
-  return compare_pixels(library_gray(), s.picture_dib.read(), 3);
-}
-
 struct KeyedState {
+  KeyedState() { cv::setNumThreads(1); }
   Dib target{picture(KeyedBlock::kTargetWidth, KeyedBlock::kTargetHeight), 32};
   Dib skin{keyed_block_skin(), 32};
   cv::Mat key_mask, keep_mask;
@@ -58,28 +47,19 @@ struct KeyedState {
     cv::bitwise_not(key_mask, keep_mask);
     from.copyTo(to, keep_mask);
   }
+  Pixels read() const { return target.read(); }
 };
-
-Prepared prepare_keyed() {
-  cv::setNumThreads(1);
-  auto s = std::make_shared<KeyedState>();
-  return prepared<KeyedState>(s, static_cast<bool>(*s), [](KeyedState& st) { st.draw(); });
-}
-
-std::string check_keyed() {
-  KeyedState s;
-  if (!s) return "no DIB section";
-  s.draw();
-  return compare_pixels(library_keyed_block(), s.target.read(), 0);
-}
 
 }  // namespace
 
 void add_opencv_workloads(std::vector<Workload>& list) {
+  // OpenCV rounds its weighted sum where the library truncates each of its three products:
+  // over all 2^24 colours its gray is the library's or up to 3 levels brighter.
   list.push_back(Workload{"opencv_gray_1920x1080", "OpenCV cvtColor BGR2GRAY then GRAY2BGR, 1 thread, in place", false,
-                          false, prepare_gray, check_gray});
+                          false, prepare_drawing<GrayState>, [] { return check_drawing<GrayState>(library_gray, 3); }});
   list.push_back(Workload{"opencv_trans_64", "OpenCV inRange of the key, then copyTo through the inverted mask", false,
-                          false, prepare_keyed, check_keyed});
+                          false, prepare_drawing<KeyedState>,
+                          [] { return check_drawing<KeyedState>(library_keyed_block, 0); }});
 }
 
 }  // namespace veneer::bench
