@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "bench/comparisons.h"
+#include "bench/plain_loops.h"
 #include "bench/scenes.h"
 #include "bench/skins.h"
 #include "bench/timing.h"
@@ -189,6 +190,42 @@ TEST(BenchComparisons, EveryPlainLoopAndPeerDrawsWhatTheLibraryDraws) {
     EXPECT_EQ(w.check(), "") << w.name;
   }
   EXPECT_EQ(checked, expected);
+  EXPECT_NO_LEAKS(guard);
+}
+
+// The scenes check each floor at one geometry; these hold them to the library at others, where
+// a wrong column pick or a lost edge pixel would not show in the scene.
+TEST(BenchComparisons, PlainLoopsDrawWhatTheLibraryDrawsAtOtherSizes) {
+  LeakGuard guard;
+  {
+    const Pixels skin = picture(24, 8);
+    // Middles of 2, 3, 5 and 7 columns enlarged to 88, 9, 13 and 8.
+    for (auto [source_width, width] : {std::pair{10, 96}, {11, 17}, {13, 21}, {15, 16}}) {
+      SCOPED_TRACE(std::to_string(source_width) + " to " + std::to_string(width));
+      const Pixels library = draw_block(skin, [&](CDC& target, CBitmap& source) {
+        AfxDrawHoriRectEx(&target, &source, CPoint(3, 1), source_width, 6, CRect(0, 20, width, 26), 4, 4);
+      });
+      Pixels plain_target = picture(96, 80);
+      plain::three_slice(skin.data.data(), 24, 3, 1, source_width, plain_target.data.data(), 96, 20, width, 6, 4);
+      EXPECT_EQ(compare_pixels(library, plain_target, 0), "");
+    }
+    const Pixels holed = holed_skin(40, 30, 0.4);
+    const Pixels library = draw_block(holed, [&](CDC& target, CBitmap& source) {
+      AfxDrawTransBitmap(&target, &source, CPoint(7, 5), CRect(60, 50, 79, 69), kKeyColor);
+    });
+    Pixels plain_target = picture(96, 80);
+    plain::keyed_block(holed.data.data(), 40, 7, 5, 19, plain_target.data.data(), 96, 60, 50, kKeyPixel);
+    EXPECT_EQ(compare_pixels(library, plain_target, 0), "");
+
+    // Runs that start and end at the edges, single pixels, and a row all key.
+    Pixels edges = picture(9, 4);
+    for (auto [x, y] : {std::pair{0, 0}, {2, 0}, {4, 0}, {8, 0}, {1, 1}, {7, 1}, {0, 3}, {8, 3}})
+      edges.at(x, y) = kKeyPixel;
+    for (int x = 0; x < 9; ++x) edges.at(x, 2) = kKeyPixel;
+    std::vector<Rect> runs;
+    plain::key_runs(edges.data.data(), 9, 9, 4, kKeyPixel, runs);
+    EXPECT_EQ(compare_coverage(library_region(edges), runs, 9, 4), "");
+  }
   EXPECT_NO_LEAKS(guard);
 }
 

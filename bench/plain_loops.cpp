@@ -32,12 +32,14 @@ void three_slice(const std::uint32_t* source, std::size_t source_stride, int sx,
     const std::uint32_t* from = source + source_stride * static_cast<std::size_t>(sy + y) + sx;
     std::uint32_t* to = target + target_stride * static_cast<std::size_t>(dy + y);
     std::memcpy(to, from, sizeof *to * static_cast<std::size_t>(cap));
-    // Column x shows source column x * middle / stretched: each source column fills the run
-    // of columns that map to it.
-    for (int c = 0; c < middle; ++c) {
-      const int begin = (c * stretched + middle - 1) / middle, end = ((c + 1) * stretched + middle - 1) / middle;
-      std::fill(to + cap + begin, to + cap + end, from[cap + c]);
-    }
+    // Enlarging as Win32 does, column x takes source column (x * middle + (middle - 1) / 2) /
+    // stretched: each source column fills the run of columns that take it.
+    const int offset = (middle - 1) / 2;
+    auto first_taking = [&](int c) {
+      return c * stretched <= offset ? 0 : (c * stretched - offset + middle - 1) / middle;
+    };
+    for (int c = 0; c < middle; ++c)
+      std::fill(to + cap + first_taking(c), to + cap + first_taking(c + 1), from[cap + c]);
     std::memcpy(to + width - cap, from + source_width - cap, sizeof *to * static_cast<std::size_t>(cap));
   }
 }

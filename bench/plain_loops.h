@@ -20,7 +20,8 @@ void keyed_block(const std::uint32_t* source, std::size_t source_stride, int sx,
                  std::uint32_t* target, std::size_t target_stride, int dx, int dy, std::uint32_t key);
 
 // A horizontal three-slice strip of `height` rows: `cap` columns copied at each end and the
-// middle columns of the source block stretched over the rest by nearest column.
+// middle columns of the source block enlarged over the rest, each column repeated as a
+// stretching blit repeats it (shrinking, which may merge columns, is not done here).
 void three_slice(const std::uint32_t* source, std::size_t source_stride, int sx, int sy, int source_width,
                  std::uint32_t* target, std::size_t target_stride, int dy, int width, int height, int cap);
 
