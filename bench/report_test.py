@@ -9,6 +9,7 @@ import sys
 import tempfile
 import unittest
 
+sys.dont_write_bytecode = True  # no cache left in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import report  # noqa: E402
 
