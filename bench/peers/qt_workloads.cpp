@@ -4,7 +4,9 @@
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
 #include <QtGui/QRegion>
+#include <clocale>
 #include <memory>
+#include <string>
 
 #include "bench/scenes.h"
 #include "bench/workloads.h"
@@ -20,7 +22,11 @@ bool ensure_application() {
   static int argc = 3;
   static char name[] = "veneer_bench", option[] = "-platform", platform[] = "offscreen";
   static char* argv[] = {name, option, platform, nullptr};
+  // The application sets the locale from the environment; the rest of the process (the
+  // benchmark's JSON numbers among it) keeps the one it had.
+  const std::string locale = std::setlocale(LC_ALL, nullptr);
   static QGuiApplication* application = new QGuiApplication(argc, argv);
+  std::setlocale(LC_ALL, locale.c_str());
   return application != nullptr;
 }
 
