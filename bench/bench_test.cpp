@@ -1,6 +1,7 @@
 // The harness's own checks: the skins are the ones the workloads describe, the two
-// yardsticks compute what the library computes (so the ratios compare equal work), every
-// workload prepares and runs without leaking, and the timing loop measures as it says.
+// yardsticks, the floors and the peers built here compute what the library computes (so the
+// ratios compare equal work), every workload prepares and runs without leaking, and the
+// timing loop measures as it says.
 #include <gtest/gtest.h>
 
 #include <chrono>
