@@ -37,7 +37,8 @@ struct RegionState {
   QImage image() const {
     return QImage(skin.bits, kRegionWidth, kRegionHeight, static_cast<qsizetype>(skin.stride), QImage::Format_RGB32);
   }
-  // The region is the bitmap's color1 pixels, which the key's pixels become with MaskInColor.
+  // With MaskInColor the key's pixels end up outside the region QRegion(QBitmap) makes, as
+  // the check confirms (with MaskOutColor it finds the region inverted).
   QBitmap mask_from_pixels() const {
     return QBitmap::fromImage(image().createMaskFromColor(kKeyPixel, Qt::MaskInColor));
   }
