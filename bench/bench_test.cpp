@@ -1,6 +1,7 @@
 // The harness's own checks: the skins are the ones the workloads describe, the two
-// yardsticks compute what the library computes (so the ratios compare equal work), every
-// workload prepares and runs without leaking, and the timing loop measures as it says.
+// yardsticks, the floors and the peers built here compute what the library computes (so the
+// ratios compare equal work), every workload prepares and runs without leaking, and the
+// timing loop measures as it says.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,6 +9,8 @@
 #include <stdexcept>
 
 #include "bench/comparisons.h"
+#include "bench/plain_loops.h"
+#include "bench/scenes.h"
 #include "bench/skins.h"
 #include "bench/timing.h"
 #include "bench/workloads.h"
@@ -163,6 +166,100 @@ TEST(BenchWorkloads, EveryWorkloadRunsAndReleasesWhatItMade) {
   }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+}
+
+// The floors and the peers: each is timed only after its check, so each check must pass here
+// and must be able to fail.
+TEST(BenchComparisons, EveryPlainLoopAndPeerDrawsWhatTheLibraryDraws) {
+  LeakGuard guard;
+  std::vector<std::string> expected = {"plain_gray_1920x1080", "plain_trans_64", "plain_three_slice_800x30",
+                                       "plain_region_holes_1024x768", "plain_region_rounded_1024x768"};
+#ifdef VENEER_BENCH_OPENCV
+  expected.insert(expected.end(), {"opencv_gray_1920x1080", "opencv_trans_64"});
+#endif
+#ifdef VENEER_BENCH_QT
+  expected.insert(expected.end(), {"qt_region_pixels_holes_1024x768", "qt_region_mask_holes_1024x768",
+                                   "qt_region_pixels_rounded_1024x768", "qt_region_mask_rounded_1024x768"});
+#endif
+#ifdef VENEER_BENCH_CAIRO_PIXMAN
+  expected.insert(expected.end(), {"cairo_gradient_800x600_h", "cairo_gradient_800x600_v", "pixman_blit_1024x1024"});
+#endif
+  std::vector<std::string> checked;
+  for (const Workload& w : workloads()) {
+    if (!w.check) continue;
+    checked.push_back(w.name);
+    EXPECT_EQ(w.check(), "") << w.name;
+  }
+  EXPECT_EQ(checked, expected);
+  EXPECT_NO_LEAKS(guard);
+}
+
+// The scenes check each floor at one geometry; these hold them to the library at others, where
+// a wrong column pick or a lost edge pixel would not show in the scene.
+TEST(BenchComparisons, PlainLoopsDrawWhatTheLibraryDrawsAtOtherSizes) {
+  LeakGuard guard;
+  {
+    const Pixels skin = picture(24, 8);
+    // Middles of 2, 3, 5 and 7 columns enlarged to 88, 9, 13 and 8.
+    for (auto [source_width, width] : {std::pair{10, 96}, {11, 17}, {13, 21}, {15, 16}}) {
+      SCOPED_TRACE(std::to_string(source_width) + " to " + std::to_string(width));
+      const Pixels library = draw_block(skin, [&](CDC& target, CBitmap& source) {
+        AfxDrawHoriRectEx(&target, &source, CPoint(3, 1), source_width, 6, CRect(0, 20, width, 26), 4, 4);
+      });
+      Pixels plain_target = picture(96, 80);
+      plain::three_slice(skin.data.data(), 24, 3, 1, source_width, plain_target.data.data(), 96, 20, width, 6, 4);
+      EXPECT_EQ(compare_pixels(library, plain_target, 0), "");
+    }
+    const Pixels holed = holed_skin(40, 30, 0.4);
+    const Pixels library = draw_block(holed, [&](CDC& target, CBitmap& source) {
+      AfxDrawTransBitmap(&target, &source, CPoint(7, 5), CRect(60, 50, 79, 69), kKeyColor);
+    });
+    Pixels plain_target = picture(96, 80);
+    plain::keyed_block(holed.data.data(), 40, 7, 5, 19, plain_target.data.data(), 96, 60, 50, kKeyPixel);
+    EXPECT_EQ(compare_pixels(library, plain_target, 0), "");
+
+    // Runs that start and end at the edges, single pixels, and a row all key.
+    Pixels edges = picture(9, 4);
+    for (auto [x, y] : {std::pair{0, 0}, {2, 0}, {4, 0}, {8, 0}, {1, 1}, {7, 1}, {0, 3}, {8, 3}})
+      edges.at(x, y) = kKeyPixel;
+    for (int x = 0; x < 9; ++x) edges.at(x, 2) = kKeyPixel;
+    std::vector<Rect> runs;
+    plain::key_runs(edges.data.data(), 9, 9, 4, kKeyPixel, runs);
+    EXPECT_EQ(compare_coverage(library_region(edges), runs, 9, 4), "");
+  }
+  EXPECT_NO_LEAKS(guard);
+}
+
+TEST(BenchComparisons, PixelsAgreeOnlyWithinTheTolerance) {
+  const Pixels a = picture(40, 30);
+  Pixels b = a;
+  EXPECT_EQ(compare_pixels(a, b, 0), "");
+  b.at(17, 9) += 2 << 8;  // green 2 levels brighter
+  EXPECT_NE(
+      compare_pixels(a, b, 1).find("1 pixels differ by more than 1 in a channel (largest 2), the first at (17,9)"),
+      std::string::npos)
+      << compare_pixels(a, b, 1);
+  EXPECT_EQ(compare_pixels(a, b, 2), "");
+  b.at(3, 29) = a.at(3, 29) ^ 0xFF000000;  // the fourth byte is not part of the colour
+  EXPECT_EQ(compare_pixels(a, b, 2), "");
+  EXPECT_NE(compare_pixels(a, picture(40, 31), 255), "");
+  EXPECT_NE(compare_pixels(Pixels{}, Pixels{}, 0), "");  // a library output that could not be made
+}
+
+TEST(BenchComparisons, RegionsAgreeOnlyOnTheSamePixels) {
+  const std::vector<Rect> banded = {{0, 0, 10, 2}, {0, 2, 4, 5}, {6, 2, 10, 5}};
+  const std::vector<Rect> rows = {{0, 0, 10, 1}, {0, 1, 10, 2}, {0, 2, 4, 3}, {6, 2, 10, 3},
+                                  {0, 3, 4, 4},  {6, 3, 10, 4}, {0, 4, 4, 5}, {6, 4, 10, 5}};
+  EXPECT_EQ(compare_coverage(banded, rows, 10, 5), "");
+  std::vector<Rect> hole = rows;
+  hole[7].right = 9;
+  EXPECT_EQ(compare_coverage(banded, hole, 10, 5),
+            "pixel (9,4) is covered 1 times by the library's region, 0 by the other");
+  std::vector<Rect> twice = rows;
+  twice.push_back({5, 0, 6, 1});
+  EXPECT_NE(compare_coverage(banded, twice, 10, 5), "");
+  EXPECT_NE(compare_coverage(banded, {{0, 0, 10, 2}, {0, 2, 4, 5}, {6, 2, 11, 5}}, 10, 5), "");
+  EXPECT_NE(compare_coverage({}, {}, 10, 5), "");
 }
 
 TEST(BenchTiming, MedianOfOddAndEvenCounts) {

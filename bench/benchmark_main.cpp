@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <map>
+#include <string>
 
 #include "bench/workloads.h"
 
@@ -13,22 +14,36 @@ namespace {
 using veneer::bench::Prepared;
 using veneer::bench::Workload;
 
-// Workloads are prepared on first use and kept: Google Benchmark calls a benchmark several
-// times (to size its runs, and once per repetition), and the set-up is not what is measured.
-Prepared& prepared_for(const Workload& workload) {
-  static std::map<std::string, Prepared> cache;
+// Workloads are prepared (and their output checked) on first use and kept: Google Benchmark
+// calls a benchmark several times (to size its runs, and once per repetition), and the set-up
+// is not what is measured.
+struct Ready {
+  Prepared prepared;
+  std::string error;
+};
+
+Ready& ready_for(const Workload& workload) {
+  static std::map<std::string, Ready> cache;
   auto it = cache.find(workload.name);
-  if (it == cache.end()) it = cache.emplace(workload.name, workload.prepare()).first;
-  return it->second;
+  if (it != cache.end()) return it->second;
+  Ready ready;
+  ready.error = workload.check ? workload.check() : "";
+  if (!ready.error.empty())
+    ready.error = "its output is not the library's: " + ready.error;
+  else if (!(ready.prepared = workload.prepare()).run)
+    ready.error = "the workload could not be prepared";
+  return cache.emplace(workload.name, std::move(ready)).first->second;
 }
 
 void run_workload(benchmark::State& state, const Workload* workload) {
-  Prepared& prepared = prepared_for(*workload);
-  if (!prepared.run) {
-    state.SkipWithError("the workload could not be prepared");
+  Ready& ready = ready_for(*workload);
+  if (!ready.error.empty()) {
+    state.SkipWithError(ready.error.c_str());
     return;
   }
+  Prepared& prepared = ready.prepared;
   state.SetLabel(workload->description);
+  for (const auto& [name, value] : prepared.counters) state.counters[name] = value;
   try {
     for (auto _ : state) prepared.run();
   } catch (const std::exception& e) {

@@ -32,9 +32,13 @@ int main(int argc, char** argv) {
       std::printf("%s\n", w.name.c_str());
       continue;
     }
-    Prepared prepared = w.prepare();
+    const std::string mismatch = w.check ? w.check() : "";
+    Prepared prepared = mismatch.empty() ? w.prepare() : Prepared{};
     Measurement m;
-    if (prepared.run) {
+    if (!mismatch.empty()) {
+      m.name = w.name;
+      m.error = "its output is not the library's: " + mismatch;
+    } else if (prepared.run) {
       TimingOptions own = options;
       if (w.slow) own.repetitions = 1;
       m = measure(w.name, prepared.run, own, w.slow);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "bench/comparisons.h"
+#include "bench/scenes.h"
 #include "bench/skins.h"
 #include <veneer/framework/afx_gdi.h>
 #include <veneer/veneer.h>
@@ -12,14 +13,6 @@
 namespace veneer::bench {
 
 namespace {
-
-// A workload's objects and its operation; the operation is a member so that it sees them.
-template <class State>
-Prepared prepared(std::shared_ptr<State> state, bool ready, void (*operation)(State&)) {
-  if (!ready) return {};
-  State* s = state.get();
-  return Prepared{[s, operation] { operation(*s); }, std::move(state)};
-}
 
 // 1024x1024 32-bit pixels: the bytes the blit, the copy and memcpy move.
 constexpr int kBlockSide = 1024;
@@ -65,29 +58,35 @@ Prepared prepare_normal_blit() {
 
 Prepared prepare_three_slice() {
   struct State {
-    Surface target{make_dib(picture(800, 600), 32)};
+    Surface target{make_dib(picture(ThreeSlice::kTargetWidth, ThreeSlice::kTargetHeight), 32)};
     CBitmap skin;
   };
   auto s = std::make_shared<State>();
-  s->skin.Attach(make_dib(picture(64, 64), 32));
+  s->skin.Attach(make_dib(picture(ThreeSlice::kSkinSide, ThreeSlice::kSkinSide), 32));
   return prepared<State>(s, s->target && s->skin.m_hObject, [](State& st) {
     // A 10-pixel strip: 4-pixel caps and a 2-pixel middle stretched to 792 pixels.
-    AfxDrawHoriRectEx(&st.target.dc, &st.skin, CPoint(8, 16), 10, 30, CRect(0, 100, 800, 130), 4, 4);
+    AfxDrawHoriRectEx(&st.target.dc, &st.skin, CPoint(ThreeSlice::kSourceX, ThreeSlice::kSourceY),
+                      ThreeSlice::kSourceWidth, ThreeSlice::kHeight,
+                      CRect(0, ThreeSlice::kDestY, ThreeSlice::kTargetWidth, ThreeSlice::kDestY + ThreeSlice::kHeight),
+                      ThreeSlice::kCap, ThreeSlice::kCap);
   });
 }
 
 // The transparent blits: a 64x64 block of a 1024x1024 skin (a fifth of it key-coloured)
 // into an 800x600 target.
 struct TransState {
-  Surface target{make_dib(picture(800, 600), 32)};
+  Surface target{make_dib(picture(KeyedBlock::kTargetWidth, KeyedBlock::kTargetHeight), 32)};
   CBitmap skin;
-  static constexpr int kSourceX = 320, kSourceY = 448;
-  static CRect dest() { return CRect(100, 100, 164, 164); }
+  static constexpr int kSourceX = KeyedBlock::kSourceX, kSourceY = KeyedBlock::kSourceY;
+  static CRect dest() {
+    return CRect(KeyedBlock::kDestX, KeyedBlock::kDestY, KeyedBlock::kDestX + KeyedBlock::kSide,
+                 KeyedBlock::kDestY + KeyedBlock::kSide);
+  }
 };
 
 std::shared_ptr<TransState> trans_state() {
   auto s = std::make_shared<TransState>();
-  s->skin.Attach(make_dib(holed_skin(1024, 1024, 0.2), 32));
+  s->skin.Attach(make_dib(keyed_block_skin(), 32));
   return s;
 }
 
@@ -111,8 +110,8 @@ Prepared prepare_whole_source_trans_blit() {
 // The platform's own colour-keyed blit of the same block, from a context prepared once.
 Prepared prepare_transparent_blt() {
   struct State {
-    Surface target{make_dib(picture(800, 600), 32)};
-    Surface skin{make_dib(holed_skin(1024, 1024, 0.2), 32)};
+    Surface target{make_dib(picture(KeyedBlock::kTargetWidth, KeyedBlock::kTargetHeight), 32)};
+    Surface skin{make_dib(keyed_block_skin(), 32)};
   };
   auto s = std::make_shared<State>();
   return prepared<State>(s, s->target && s->skin, [](State& st) {
@@ -141,9 +140,12 @@ Prepared prepare_region(Pixels skin) {
   auto s = std::make_shared<State>();
   s->bitmap.Attach(make_dib(skin, 32));
   // Each call replaces (and destroys) the region the previous call made.
-  return prepared<State>(s, s->bitmap.m_hObject != nullptr, [](State& st) {
+  Prepared p = prepared<State>(s, s->bitmap.m_hObject != nullptr, [](State& st) {
     if (!AfxCreateSkinRegion(&st.bitmap, &st.region)) throw std::runtime_error("AfxCreateSkinRegion failed");
   });
+  if (p.run && AfxCreateSkinRegion(&s->bitmap, &s->region))
+    p.counters.emplace_back("rects", static_cast<double>(region_rects(static_cast<HRGN>(s->region.m_hObject)).size()));
+  return p;
 }
 
 Prepared prepare_per_pixel_region(int width, int height) {
@@ -173,14 +175,14 @@ Prepared prepare_copy() {
 
 Prepared prepare_gradient(int vertical) {
   struct State {
-    Surface target{make_dib(picture(800, 600), 32)};
+    Surface target{make_dib(picture(Gradient::kWidth, Gradient::kHeight), 32)};
     int vertical = 0;
   };
   auto s = std::make_shared<State>();
   s->vertical = vertical;
   return prepared<State>(s, static_cast<bool>(s->target), [](State& st) {
-    CRect all(0, 0, 800, 600);
-    AfxGradientFillRect(&st.target.dc, all, RGB(200, 30, 10), RGB(10, 60, 220), st.vertical);
+    CRect all(0, 0, Gradient::kWidth, Gradient::kHeight);
+    AfxGradientFillRect(&st.target.dc, all, Gradient::kFrom, Gradient::kTo, st.vertical);
   });
 }
 
@@ -203,23 +205,33 @@ std::vector<Workload> make_workloads() {
   add("transparentblt_64", "TransparentBlt of the same 64x64 block", [] { return Prepared{}; });
 #endif
   list.back().windows_only = true;
-  add("gray_1920x1080", "AfxConvertToGray24, 1920x1080 24-bit", [] { return prepare_gray(1920, 1080); });
+  add("gray_1920x1080", "AfxConvertToGray24, 1920x1080 24-bit", [] { return prepare_gray(kGrayWidth, kGrayHeight); });
   add("gray_256x256", "AfxConvertToGray24, 256x256 24-bit", [] { return prepare_gray(256, 256); });
   add("gray_2048x1536", "AfxConvertToGray24, 2048x1536 24-bit", [] { return prepare_gray(2048, 1536); });
   add("region_holes_1024x768", "AfxCreateSkinRegion, 1024x768, 20% key in 4x4 holes",
-      [] { return prepare_region(holed_skin(1024, 768, 0.2)); });
+      [] { return prepare_region(region_skin(false)); });
   add("region_holes_256x256", "AfxCreateSkinRegion, 256x256, 20% key in 4x4 holes",
       [] { return prepare_region(holed_skin(256, 256, 0.2)); });
   add("region_holes_2048x1536", "AfxCreateSkinRegion, 2048x1536, 20% key in 4x4 holes",
       [] { return prepare_region(holed_skin(2048, 1536, 0.2)); });
   add("region_rounded_1024x768", "AfxCreateSkinRegion, 1024x768, rounded corners, 2-pixel key border",
-      [] { return prepare_region(rounded_skin(1024, 768, 16, 2)); });
+      [] { return prepare_region(region_skin(true)); });
   add("region_per_pixel_1024x768", "per-pixel reference: GetPixel and a 1x1 RGN_DIFF per key pixel",
       [] { return prepare_per_pixel_region(1024, 768); });
   list.back().slow = true;
   add("gradient_800x600_h", "AfxGradientFillRect, 800x600, horizontal", [] { return prepare_gradient(0); });
   add("gradient_800x600_v", "AfxGradientFillRect, 800x600, vertical", [] { return prepare_gradient(1); });
   add("fill_800x600", "one value stored into the same 800x600 32-bit pixels", prepare_bare_fill);
+  add_plain_workloads(list);
+#ifdef VENEER_BENCH_OPENCV
+  add_opencv_workloads(list);
+#endif
+#ifdef VENEER_BENCH_QT
+  add_qt_workloads(list);
+#endif
+#ifdef VENEER_BENCH_CAIRO_PIXMAN
+  add_cairo_pixman_workloads(list);
+#endif
   return list;
 }
 

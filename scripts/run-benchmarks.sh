@@ -12,6 +12,9 @@
 # one Windows process (the library against the per-pixel region and against the whole-source
 # copy); where the kernel cannot run 32-bit programs, 32-bit Wine runs under qemu's
 # emulator, so its absolute times mean nothing and a run takes several minutes more.
+# The headless build also times the peer libraries that setup.sh --bench installs (OpenCV,
+# Qt 5, cairo, pixman) and plain-loop floors on the same scenes, each checked against the
+# library's output first; the report sets each workload against its best peer and its floor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,13 +34,13 @@ while [ $# -gt 0 ]; do
     --win32) win32=1; shift ;;
     --json) json=$2; shift 2 ;;
     --no-build) build=0; shift ;;
-    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     *) echo "run-benchmarks: unknown argument $1" >&2; exit 2 ;;
   esac
 done
 
 if [ "$build" = 1 ]; then
-  bash scripts/setup.sh
+  bash scripts/setup.sh --bench
   command -v python3 >/dev/null || { apt-get update -qq && apt-get install -y -qq python3 >/dev/null; }
   jobs=$(nproc)
   presets=(native win64)

@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
 # Installs everything Veneer's builds, tests and demo need on Debian 12.
 # Idempotent: when every package is present it only checks and returns.
+#
+#   scripts/setup.sh          what the builds and the test command need
+#   scripts/setup.sh --bench  and the peer libraries the benchmark command compares with
+#                             (OpenCV, Qt 5, cairo): for scripts/run-benchmarks.sh only
 set -euo pipefail
+
+bench=0
+case "${1:-}" in
+  "") ;;
+  --bench) bench=1 ;;
+  *) echo "setup: unknown argument $1" >&2; exit 2 ;;
+esac
 
 packages=(
   build-essential cmake make pkg-config ninja-build
@@ -13,6 +24,11 @@ packages=(
   clang clang-format libclang-rt-14-dev
   qemu-user-static
 )
+# The benchmark's peers: large (Qt and OpenCV bring some 150 MB), and nothing but the bench
+# uses them, so the test command never installs them.
+if [ "$bench" = 1 ]; then
+  packages+=(libopencv-dev qtbase5-dev libcairo2-dev)
+fi
 
 need_arch=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
