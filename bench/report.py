@@ -76,6 +76,9 @@ TARGETS = [
     dict(id="region_rounded_vs_qt", what="AfxCreateSkinRegion 1024x768 rounded <= 0.5 x Qt from the same pixels",
          num=("headless", "region_rounded_1024x768"), den=("headless", "qt_region_pixels_rounded_1024x768"),
          op="<=", bound=0.5),
+    # Threads drawing into their own contexts at once (wall time).
+    dict(id="blit_two_threads", what="two threads blitting 1024x1024 into their own targets >= 1.5 x one thread's rate",
+         num=("headless", "blit_8x1024_one_thread"), den=("headless", "blit_8x1024_two_threads"), op=">=", bound=1.5),
 ]
 for build in ("win64", "win32"):
     TARGETS += [

@@ -43,6 +43,8 @@ struct Workload {
 // The comparison workloads, appended to the list: plain loops in every build, and each peer
 // library's in the native builds that found it.
 void add_plain_workloads(std::vector<Workload>& list);
+// One thread and two drawing the same blits into their own contexts.
+void add_thread_workloads(std::vector<Workload>& list);
 void add_opencv_workloads(std::vector<Workload>& list);
 void add_qt_workloads(std::vector<Workload>& list);
 void add_cairo_pixman_workloads(std::vector<Workload>& list);
