@@ -8,11 +8,13 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/canvas.h"
 #include "tests/support/dib_section.h"
 #include <veneer/framework/win32_api.h>
 
 namespace {
 
+using veneer::test::Canvas;
 using veneer::test::make_dib_section;
 using veneer::test::RowOrder;
 
@@ -22,31 +24,10 @@ constexpr int kRounds = 150;
 
 std::uint32_t shared_pixel(int x, int y) { return static_cast<std::uint32_t>((x * 7 + y * 13) & 0xff) << 8 | 0x40; }
 
-struct Target {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  void* bits = nullptr;
-  explicit Target(int size) {
-    bitmap = make_dib_section(size, size, 32, &bits, RowOrder::TopDown);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-  }
-  ~Target() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  std::uint32_t at(int x, int y, int width) const {
-    GdiFlush();
-    return static_cast<const std::uint32_t*>(bits)[y * width + x] & 0xffffff;
-  }
-};
-
 // One drawing thread: blits from the shared bitmap, stretches and fills within its own target,
 // makes and drops objects and regions, and ends with a known copy whose pixels it checks.
 void draw(HDC shared, int seed, std::atomic<int>& wrong) {
-  Target own(kOwn);
+  Canvas own(kOwn, kOwn);
   unsigned state = static_cast<unsigned>(seed) * 2654435761u + 1;
   auto next = [&](int bound) {
     state = state * 1664525u + 1013904223u;
@@ -80,7 +61,7 @@ void draw(HDC shared, int seed, std::atomic<int>& wrong) {
   BitBlt(own.dc, 0, 0, kOwn, kOwn, shared, sx, sy, SRCCOPY);
   for (int y = 0; y < kOwn; y += 9)
     for (int x = 0; x < kOwn; x += 7)
-      if (own.at(x, y, kOwn) != shared_pixel(sx + x, sy + y)) ++wrong;
+      if ((own.at(x, y) & 0xffffff) != shared_pixel(sx + x, sy + y)) ++wrong;
 }
 
 TEST(ThreadStress, ThreadsDrawCreateAndDeleteAtOnce) {
@@ -98,8 +79,8 @@ TEST(ThreadStress, ThreadsDrawCreateAndDeleteAtOnce) {
   // Meanwhile a bitmap is read from a context and swapped out and deleted under the readers:
   // a blit in flight keeps the pixels it started with.
   {
-    Target source(64);
-    Target reader(64);
+    Canvas source(64, 64);
+    Canvas reader(64, 64);
     std::atomic<bool> done{false};
     std::thread blitter([&] {
       while (!done) BitBlt(reader.dc, 0, 0, 64, 64, source.dc, 0, 0, SRCCOPY);
