@@ -429,6 +429,19 @@ void draw_within(Job& job, const RECT& clip) {
 
 enum class Prepared { Failed, Nothing, Ready };
 
+// Whether a plain copy within the clip rectangle writes every byte of its destination: all of
+// its rows, each without padding.
+bool copy_covers_surface(const Job& job, const RECT& clip) {
+  const Surface& ds = *job.dst;
+  const long long x0 = std::max({job.x, static_cast<long long>(clip.left), job.x + job.sclip.left - job.sx});
+  const long long x1 = std::min({job.x + job.w, static_cast<long long>(clip.right), job.x + job.sclip.right - job.sx});
+  const long long y0 = std::max({job.y, static_cast<long long>(clip.top), job.y + job.sclip.top - job.sy});
+  const long long y1 =
+      std::min({job.y + job.h, static_cast<long long>(clip.bottom), job.y + job.sclip.bottom - job.sy});
+  return x0 == 0 && y0 == 0 && x1 == ds.width && y1 == ds.height &&
+         static_cast<std::size_t>(ds.width) * pixel_bytes(ds.format) == ds.row_bytes;
+}
+
 // Takes what the blit needs from its contexts into the job; the caller holds the platform lock.
 Prepared prepare(const Blit& b, Job& job) {
   const DeviceContext& dc = *b.dst;
@@ -461,11 +474,16 @@ Prepared prepare(const Blit& b, Job& job) {
   }
   job.dst_surface = dc.surface;
   job.dst = dc.surface.get();
-  job.dst->ready();
   job.dst_text_color = dc.text_color;
   job.dst_bk_color = dc.bk_color;
   job.x = b.x + dc.origin.x, job.y = b.y + dc.origin.y, job.w = b.w, job.h = b.h;
   for_each_clip_rect(dc, [&](const RECT& clip) { job.clips.push_back(clip); });
+  // A fresh destination is cleared here, under the lock, unless a plain copy is about to
+  // overwrite every byte of it.
+  if (job.plain && job.clips.size() == 1 && copy_covers_surface(job, job.clips[0]))
+    job.dst->will_overwrite_all();
+  else
+    job.dst->ready();
   return Prepared::Ready;
 }
 
