@@ -108,6 +108,8 @@ void register_platform_class(const char* name, WNDPROC proc, UINT style);
 LRESULT send_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 DWORD message_sender_process();
 void destroy_windows_of_process(DWORD process_id);
+// A window going away: its posted messages are dropped and its timers end (message_queue.cpp).
+void forget_window_messages(HWND window);
 
 // Geometry (window_geometry.cpp)
 RECT frame_insets(const Window& w);

@@ -83,6 +83,7 @@ void destroy_tree(HWND h) {
     unlink_window(*gone);
     if (gone->window_class) --gone->window_class->windows;
     if (d.foreground == *it) d.foreground = nullptr;
+    forget_window_messages(*it);
     erase_object(*it, ObjectKind::Window);
   }
 }
