@@ -39,6 +39,12 @@ void let_time_pass(DWORD milliseconds) {
 
 // Long enough that a timer with this period is never due while a test runs.
 constexpr UINT never_due = 60000;
+// Timers that fire in a test use this period and let one and a half periods (or four and a
+// half) pass, so that the next period is half a period away when the test takes the
+// messages: however Wine's sleep overshoots, a timer is not due twice while they are taken.
+constexpr UINT period = 100;
+constexpr DWORD one_and_a_half = 150;
+constexpr DWORD four_and_a_half = 450;
 
 struct Taken {
   HWND window;
@@ -136,7 +142,7 @@ TEST_F(MessageQueue, FiltersTakeByWindowAndRange) {
   EXPECT_EQ(drain(thread_only), (std::vector<Taken>{{nullptr, WM_USER + 3, 0}}));
   EXPECT_TRUE(drain(nullptr, WM_USER + 2, WM_USER).empty());  // first past last: nothing
   EXPECT_EQ(drain(nullptr, WM_USER + 2, WM_USER + 9), (std::vector<Taken>{{child, WM_USER + 4, 0}}));
-  EXPECT_EQ(drain(a), (std::vector<Taken>{{a, WM_USER + 1, 0}, {a, 5, 0}}));  // a's own, after its child's
+  EXPECT_EQ(drain(a), (std::vector<Taken>{{a, WM_USER + 1, 0}, {a, 5, 0}}));
 
   // The quit request ignores both filters, but waits for posted messages the filter takes.
   PostMessageA(a, WM_USER + 1, 0, 0);
@@ -240,12 +246,12 @@ TEST_F(MessageQueue, SetTimerAndKillTimerAnswerAsWin32) {
 
 TEST_F(MessageQueue, ADueTimerComesOnceAfterPostedMessagesAndTheQuitRequest) {
   HWND a = window(), b = window();
-  ASSERT_EQ(SetTimer(a, 2, 10, nullptr), 2u);
-  ASSERT_EQ(SetTimer(a, 1, 10, nullptr), 1u);
-  UINT_PTR thread_timer = SetTimer(nullptr, 0, 10, timer_callback);
+  ASSERT_EQ(SetTimer(a, 2, period, nullptr), 2u);
+  ASSERT_EQ(SetTimer(a, 1, period, nullptr), 1u);
+  UINT_PTR thread_timer = SetTimer(nullptr, 0, period, timer_callback);
   ASSERT_NE(thread_timer, 0u);
   PostMessageA(b, WM_USER, 0, 0);
-  let_time_pass(50);  // five periods: still one WM_TIMER each
+  let_time_pass(four_and_a_half);  // four periods missed: still one WM_TIMER each
   PostQuitMessage(4);
 
   std::vector<Taken> got;
@@ -270,10 +276,10 @@ TEST_F(MessageQueue, ADueTimerComesOnceAfterPostedMessagesAndTheQuitRequest) {
 
 TEST_F(MessageQueue, TimersFollowTheFilterAndStayWhenOnlyLookedAt) {
   HWND a = window(), b = window();
-  ASSERT_EQ(SetTimer(a, 5, 10, nullptr), 5u);
-  UINT_PTR thread_timer = SetTimer(nullptr, 0, 10, nullptr);
+  ASSERT_EQ(SetTimer(a, 5, period, nullptr), 5u);
+  UINT_PTR thread_timer = SetTimer(nullptr, 0, period, nullptr);
   PostMessageA(b, WM_USER, 0, 0);
-  let_time_pass(30);
+  let_time_pass(one_and_a_half);
 
   MSG m{};
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE));  // past b's message
@@ -284,7 +290,7 @@ TEST_F(MessageQueue, TimersFollowTheFilterAndStayWhenOnlyLookedAt) {
   EXPECT_EQ(drain(), (std::vector<Taken>{{nullptr, WM_TIMER, thread_timer}}));
 
   // Setting a due timer again starts its period afresh.
-  let_time_pass(30);
+  let_time_pass(one_and_a_half);
   ASSERT_EQ(SetTimer(a, 5, never_due, nullptr), 5u);
   EXPECT_TRUE(drain(a).empty());
   KillTimer(a, 5);
