@@ -382,8 +382,11 @@ TEST_F(MessageQueue, HeadlessPostingStopsAtTheQuotaAndNullMessagesFail) {
   EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
   // A made-up callback in a posted WM_TIMER is never called: the procedure gets the message.
   PostMessageA(a, WM_TIMER, 2, 0x1234);
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
-    if (m.message == WM_TIMER) EXPECT_EQ(DispatchMessageA(&m), answered + 2);
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_TIMER) {
+      EXPECT_EQ(DispatchMessageA(&m), answered + 2);
+    }
+  }
 }
 #endif
 
