@@ -260,7 +260,7 @@ TEST_F(MessageQueue, ADueTimerComesOnceAfterPostedMessagesAndTheQuitRequest) {
     got.push_back(Taken{m.hwnd, m.message, m.wParam});
     if (m.message == WM_TIMER && !m.hwnd) {
       EXPECT_NE(m.lParam, 0);  // the callback travels with the message
-      EXPECT_EQ(DispatchMessageA(&m), 0);
+      DispatchMessageA(&m);    // what it returns then is the callback's leftover, under Wine
     }
   }
   EXPECT_EQ(got, (std::vector<Taken>{{b, WM_USER, 0},
