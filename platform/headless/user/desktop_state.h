@@ -1,6 +1,8 @@
 // Internal state of the headless desktop: window classes, windows and the desktop itself.
 // Every access happens under platform_lock(); window procedures are called with the lock
-// held (it is recursive), so a procedure may call back into the platform. A procedure may
+// held (it is recursive), so a procedure may call back into the platform. DispatchMessageA
+// alone calls the caller's own windows' procedures without it, so that they can wait for
+// messages from other threads. A procedure may
 // destroy windows, so code that calls one finds its windows again by handle afterwards.
 #pragma once
 

@@ -123,11 +123,9 @@ extern "C" {
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   std::lock_guard lock(platform_lock());
   if (!window) return post_to_thread(current_identity().thread_id, nullptr, message, wparam, lparam);
+  // A window still being destroyed takes posts, as on Win32; they go with it.
   Window* w = checked_window(window);
-  if (!w || w->destroying) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  if (!w) return FALSE;
   return post_to_thread(w->thread_id, w->self, message, wparam, lparam);
 }
 
