@@ -131,7 +131,8 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 
 BOOL WINAPI PostThreadMessageA(DWORD thread_id, UINT message, WPARAM wparam, LPARAM lparam) {
   std::lock_guard lock(platform_lock());
-  if (!process_of_thread(thread_id)) {
+  // The calling thread exists: asking the kernel would read the host's thread list per post.
+  if (thread_id != current_identity().thread_id && !process_of_thread(thread_id)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
