@@ -110,11 +110,18 @@ struct PaintState {
 };
 HEADLESS_API PaintState paint_state(HWND window);
 
+// The clock of timers and message times, in milliseconds since the desktop was last reset.
+// It stands still unless advanced here (or by a GetMessage that would wait for a timer), so
+// timer tests repeat exactly.
+HEADLESS_API void advance_clock(DWORD milliseconds);
+HEADLESS_API DWORD clock_milliseconds();
+
 // Whether AttachThreadInput joined the two threads' input (in either direction).
 HEADLESS_API bool input_attached(DWORD first_thread, DWORD second_thread);
 
-// Back to a fresh desktop: the shell stopped, every window of every process destroyed, no
-// foreground window, the whole screen as the work area, no joined input, no animation.
+// Back to a fresh desktop: the shell stopped, every window of every process destroyed, empty
+// message queues, no timers, the clock at 0, no foreground window, the whole screen as the work area, no joined input,
+// no animation.
 HEADLESS_API void reset_desktop();
 
 // ---- Processes, remote memory and the working set

@@ -70,13 +70,37 @@
 #define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_COPYDATA 0x004A
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_SYSCHAR 0x0106
 #define WM_COMMAND 0x0111
+#define WM_TIMER 0x0113
 #define WM_USER 0x0400
+
+// PeekMessage
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+#define PM_NOYIELD 0x0002
+
+// SetTimer: shorter and longer periods are raised or lowered to these.
+#define USER_TIMER_MINIMUM 0x0000000A
+#define USER_TIMER_MAXIMUM 0x7FFFFFFF
+
+// Virtual keys that TranslateMessage turns into characters
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
 
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
@@ -276,6 +300,17 @@ typedef struct tagCREATESTRUCTA {
   DWORD dwExStyle;
 } CREATESTRUCTA, *LPCREATESTRUCTA;
 
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+} MSG, *PMSG, *LPMSG;
+
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+
 typedef struct {
   UINT cbSize;
   HWND hwnd;
@@ -324,6 +359,41 @@ HEADLESS_API LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR 
 HEADLESS_API DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD process_id);
 HEADLESS_API HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name);
 HEADLESS_API HWND WINAPI FindWindowExA(HWND parent, HWND child_after, LPCSTR class_name, LPCSTR window_name);
+
+// The message queue: one per thread; a window's messages go to the queue of the thread that
+// created it. Messages come out in Win32's order: posted ones first (in the order posted),
+// then WM_QUIT from PostQuitMessage, then WM_TIMER of a due timer. The quit message and its
+// exit code are taken whatever the filter asks. Filters: a null window takes every message of
+// the thread, (HWND)-1 only posted thread messages, a window its own and its descendants'
+// messages; a range of 0 to 0 takes all, a range whose first exceeds its last takes none.
+// A queue holds at most 10,000 posted messages, as Win32's default quota allows; posting
+// past it fails with ERROR_NOT_ENOUGH_QUOTA.
+HEADLESS_API BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// An unknown thread fails with ERROR_INVALID_PARAMETER, as Wine answers.
+HEADLESS_API BOOL WINAPI PostThreadMessageA(DWORD thread_id, UINT message, WPARAM wparam, LPARAM lparam);
+HEADLESS_API void WINAPI PostQuitMessage(int exit_code);
+HEADLESS_API BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT remove);
+// Returns 0 for WM_QUIT, -1 for a bad window filter or a null MSG. With nothing to take it
+// waits: for the earliest timer the filter takes by moving the platform's clock forward to it
+// at once (the clock moves only so, or through the testing hook), and with no such timer
+// until another thread posts to the queue. A single-threaded program waiting with neither
+// waits forever, as on Win32.
+HEADLESS_API BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
+// Key messages give characters for letters (lower case: there is no shift state), digits,
+// space, return, backspace, tab and escape; TRUE for every key message, FALSE for others.
+HEADLESS_API BOOL WINAPI TranslateMessage(const MSG* msg);
+// Calls the window procedure and returns its result; a WM_TIMER whose lParam is a callback
+// given to SetTimer calls the callback instead (and returns 0). Thread messages give 0.
+HEADLESS_API LRESULT WINAPI DispatchMessageA(const MSG* msg);
+
+// Timers on the platform's clock, in milliseconds. A window timer keeps the caller's id
+// (SetTimer returns it, or 1 for id 0); a thread timer (null window) gets a new id unless the
+// id names one of the thread's timers, which is then replaced. A due timer gives one
+// WM_TIMER however late it is. A bad window fails with ERROR_INVALID_HANDLE, as Wine answers;
+// a window of another thread with ERROR_ACCESS_DENIED; KillTimer of an unknown timer with
+// ERROR_INVALID_PARAMETER. Destroying a window ends its timers and drops its posted messages.
+HEADLESS_API UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback);
+HEADLESS_API BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 
 // Visibility, state and activation
 HEADLESS_API BOOL WINAPI ShowWindow(HWND window, int command);

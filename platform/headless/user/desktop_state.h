@@ -1,6 +1,8 @@
 // Internal state of the headless desktop: window classes, windows and the desktop itself.
 // Every access happens under platform_lock(); window procedures are called with the lock
-// held (it is recursive), so a procedure may call back into the platform. A procedure may
+// held (it is recursive), so a procedure may call back into the platform. DispatchMessageA
+// alone calls the caller's own windows' procedures without it, so that they can wait for
+// messages from other threads. A procedure may
 // destroy windows, so code that calls one finds its windows again by handle afterwards.
 #pragma once
 
@@ -111,6 +113,8 @@ void register_platform_class(const char* name, WNDPROC proc, UINT style);
 LRESULT send_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 DWORD message_sender_process();
 void destroy_windows_of_process(DWORD process_id);
+// A window going away: its posted messages are dropped and its timers end (message_queue.cpp).
+void forget_window_messages(HWND window);
 
 // Geometry (window_geometry.cpp)
 RECT frame_insets(const Window& w);

@@ -85,6 +85,7 @@ void destroy_tree(HWND h) {
     if (gone->window_class) --gone->window_class->windows;
     if (d.foreground == *it) d.foreground = nullptr;
     if (gone->region) gdi::delete_window_region(gone->region);
+    forget_window_messages(*it);
     erase_object(*it, ObjectKind::Window);
   }
 }
