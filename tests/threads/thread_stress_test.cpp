@@ -24,9 +24,22 @@ constexpr int kRounds = 150;
 
 std::uint32_t shared_pixel(int x, int y) { return static_cast<std::uint32_t>((x * 7 + y * 13) & 0xff) << 8 | 0x40; }
 
-// One drawing thread: blits from the shared bitmap, stretches and fills within its own target,
+// The shared bitmap as every thread reads it: its bits with a top-down header. (Win32 lets one
+// thread at a time use a device context, so the threads do not share one.)
+struct Shared {
+  const void* bits;
+  BITMAPINFO info;
+  // Draws the shared pixels from (x, y), top-down coordinates, at (dx, dy) of the target.
+  BOOL draw(HDC dc, int dx, int dy, int width, int height, int x, int y) const {
+    // StretchDIBits counts source rows from the bottom of the image.
+    return StretchDIBits(dc, dx, dy, width, height, x, kShared - y - height, width, height, bits, &info, DIB_RGB_COLORS,
+                         SRCCOPY);
+  }
+};
+
+// One drawing thread: copies from the shared bitmap, stretches and fills within its own target,
 // makes and drops objects and regions, and ends with a known copy whose pixels it checks.
-void draw(HDC shared, int seed, std::atomic<int>& wrong) {
+void draw(const Shared& shared, int seed, std::atomic<int>& wrong) {
   Canvas own(kOwn, kOwn);
   unsigned state = static_cast<unsigned>(seed) * 2654435761u + 1;
   auto next = [&](int bound) {
@@ -34,7 +47,7 @@ void draw(HDC shared, int seed, std::atomic<int>& wrong) {
     return static_cast<int>((state >> 8) % static_cast<unsigned>(bound));
   };
   for (int round = 0; round < kRounds; ++round) {
-    BitBlt(own.dc, next(32), next(32), 96, 96, shared, next(kShared - 96), next(kShared - 96), SRCCOPY);
+    shared.draw(own.dc, next(32), next(32), 96, 96, next(kShared - 96), next(kShared - 96));
     StretchBlt(own.dc, 0, 0, kOwn, kOwn / 2, own.dc, 0, 0, kOwn / 2, kOwn / 4, SRCCOPY);
     HBRUSH brush = CreateSolidBrush(RGB(next(256), next(256), next(256)));
     HGDIOBJ old_brush = SelectObject(own.dc, brush);
@@ -58,7 +71,7 @@ void draw(HDC shared, int seed, std::atomic<int>& wrong) {
     DeleteObject(scratch);
   }
   const int sx = seed % 64, sy = (seed * 3) % 64;
-  BitBlt(own.dc, 0, 0, kOwn, kOwn, shared, sx, sy, SRCCOPY);
+  if (!shared.draw(own.dc, 0, 0, kOwn, kOwn, sx, sy)) ++wrong;
   for (int y = 0; y < kOwn; y += 9)
     for (int x = 0; x < kOwn; x += 7)
       if ((own.at(x, y) & 0xffffff) != shared_pixel(sx + x, sy + y)) ++wrong;
@@ -70,12 +83,16 @@ TEST(ThreadStress, ThreadsDrawCreateAndDeleteAtOnce) {
   ASSERT_NE(shared_bitmap, nullptr);
   for (int y = 0; y < kShared; ++y)
     for (int x = 0; x < kShared; ++x) static_cast<std::uint32_t*>(bits)[y * kShared + x] = shared_pixel(x, y);
-  HDC shared = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(shared, shared_bitmap);
+  Shared shared{bits, {}};
+  shared.info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  shared.info.bmiHeader.biWidth = kShared;
+  shared.info.bmiHeader.biHeight = -kShared;
+  shared.info.bmiHeader.biPlanes = 1;
+  shared.info.bmiHeader.biBitCount = 32;
 
   std::atomic<int> wrong{0};
   std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) threads.emplace_back(draw, shared, t + 1, std::ref(wrong));
+  for (int t = 0; t < 4; ++t) threads.emplace_back(draw, std::cref(shared), t + 1, std::ref(wrong));
   // Meanwhile a bitmap is read from a context and swapped out and deleted under the readers:
   // a blit in flight keeps the pixels it started with.
   {
@@ -97,8 +114,6 @@ TEST(ThreadStress, ThreadsDrawCreateAndDeleteAtOnce) {
   }
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(wrong.load(), 0);
-  SelectObject(shared, old);
-  DeleteDC(shared);
   DeleteObject(shared_bitmap);
 }
 
