@@ -242,13 +242,22 @@ void apply_row(RopRow op, std::uint8_t* row, int x, int count, const std::uint8_
 // SRCCOPY at the same size between two surfaces of one format: the visible block is copied
 // row by row as it is, or in one piece when the rows of both surfaces follow each other in
 // memory without padding. x, y, sx and sy are surface coordinates.
+// The destination pixels of a plain copy of w x h pixels from (sx, sy) to (x, y) that lie in
+// the clip and whose source pixel lies inside the source's drawable area.
+struct CopyBox {
+  long long x0, y0, x1, y1;
+};
+CopyBox copy_box(const RECT& clip, long long x, long long y, long long w, long long h, const RECT& sclip, long long sx,
+                 long long sy) {
+  return {std::max({x, static_cast<long long>(clip.left), x + sclip.left - sx}),
+          std::max({y, static_cast<long long>(clip.top), y + sclip.top - sy}),
+          std::min({x + w, static_cast<long long>(clip.right), x + sclip.right - sx}),
+          std::min({y + h, static_cast<long long>(clip.bottom), y + sclip.bottom - sy})};
+}
+
 void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long long w, long long h, const Surface& ss,
                 const RECT& sclip, long long sx, long long sy) {
-  // The destination pixels whose source pixel lies inside the source's drawable area.
-  long long x0 = std::max({x, static_cast<long long>(clip.left), x + sclip.left - sx});
-  long long x1 = std::min({x + w, static_cast<long long>(clip.right), x + sclip.right - sx});
-  long long y0 = std::max({y, static_cast<long long>(clip.top), y + sclip.top - sy});
-  long long y1 = std::min({y + h, static_cast<long long>(clip.bottom), y + sclip.bottom - sy});
+  const auto [x0, y0, x1, y1] = copy_box(clip, x, y, w, h, sclip, sx, sy);
   if (x0 >= x1 || y0 >= y1) return;
   const int count = static_cast<int>(x1 - x0), rows = static_cast<int>(y1 - y0);
   const int dx = static_cast<int>(x0), dy = static_cast<int>(y0);
@@ -433,11 +442,7 @@ enum class Prepared { Failed, Nothing, Ready };
 // its rows, each without padding.
 bool copy_covers_surface(const Job& job, const RECT& clip) {
   const Surface& ds = *job.dst;
-  const long long x0 = std::max({job.x, static_cast<long long>(clip.left), job.x + job.sclip.left - job.sx});
-  const long long x1 = std::min({job.x + job.w, static_cast<long long>(clip.right), job.x + job.sclip.right - job.sx});
-  const long long y0 = std::max({job.y, static_cast<long long>(clip.top), job.y + job.sclip.top - job.sy});
-  const long long y1 =
-      std::min({job.y + job.h, static_cast<long long>(clip.bottom), job.y + job.sclip.bottom - job.sy});
+  const auto [x0, y0, x1, y1] = copy_box(clip, job.x, job.y, job.w, job.h, job.sclip, job.sx, job.sy);
   return x0 == 0 && y0 == 0 && x1 == ds.width && y1 == ds.height &&
          static_cast<std::size_t>(ds.width) * pixel_bytes(ds.format) == ds.row_bytes;
 }
@@ -499,19 +504,12 @@ void execute(Job& job) {
   for (const RECT& clip : job.clips) draw_within(job, clip);
 }
 
-// Prepares under the lock the caller holds and draws under it: for the platform's own shapes.
-bool run(const Blit& b) {
+// Prepares under the platform lock; draws after letting `lock` go, or under the lock the
+// caller holds when there is none to let go (the platform's own shapes).
+bool run(const Blit& b, std::unique_lock<std::recursive_mutex>* lock = nullptr) {
   Job job;
   const Prepared prepared = prepare(b, job);
-  if (prepared == Prepared::Ready) execute(job);
-  return prepared != Prepared::Failed;
-}
-
-// Prepares under the platform lock and draws without it.
-bool run_unlocked(const Blit& b, std::unique_lock<std::recursive_mutex>& lock) {
-  Job job;
-  const Prepared prepared = prepare(b, job);
-  lock.unlock();
+  if (lock) lock->unlock();
   if (prepared == Prepared::Ready) execute(job);
   return prepared != Prepared::Failed;
 }
@@ -539,7 +537,7 @@ BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
   Blit b;
   b.dst = d;
   b.x = x, b.y = y, b.w = width, b.h = height, b.rop = rop;
-  return run_unlocked(b, lock) ? TRUE : FALSE;
+  return run(b, &lock) ? TRUE : FALSE;
 }
 
 namespace {
@@ -557,7 +555,7 @@ BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_
     if (!b.src) return FALSE;
     b.sx = src_x, b.sy = src_y, b.sw = src_width, b.sh = src_height;
   }
-  return run_unlocked(b, lock) ? TRUE : FALSE;
+  return run(b, &lock) ? TRUE : FALSE;
 }
 
 }  // namespace

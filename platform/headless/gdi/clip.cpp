@@ -15,11 +15,6 @@ using namespace veneer::headless::gdi;
 
 namespace {
 
-int type_of(const pixman_region32_t* region) {
-  const int n = pixman_region32_n_rects(const_cast<pixman_region32_t*>(region));
-  return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
-}
-
 // What the context could draw into without a clip region, in its own coordinates.
 pixman_box32_t surface_box(const DeviceContext& dc) {
   const RECT r = drawable_rect(dc);
@@ -34,10 +29,6 @@ pixman_region32_t& clip_region_or_surface(DeviceContext& dc) {
     if (box.x1 < box.x2 && box.y1 < box.y2) pixman_region32_reset(&dc.clip_region->region, &box);
   }
   return dc.clip_region->region;
-}
-
-pixman_box32_t normalised(int left, int top, int right, int bottom) {
-  return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
 }
 
 bool combine(pixman_region32_t& clip, const pixman_region32_t& with, int mode) {
@@ -81,7 +72,7 @@ int WINAPI ExtSelectClipRgn(HDC dc, HRGN region, int mode) {
   if (mode != RGN_COPY && !pixman_region32_copy(&result->region, &clip_region_or_surface(*c))) return ERROR;
   if (!combine(result->region, r->region, mode)) return ERROR;
   c->clip_region = std::move(result);
-  return type_of(&c->clip_region->region);
+  return region_type(&c->clip_region->region);
 }
 
 int WINAPI SelectClipRgn(HDC dc, HRGN region) { return ExtSelectClipRgn(dc, region, RGN_COPY); }
@@ -100,7 +91,7 @@ int WINAPI IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
   std::lock_guard lock(platform_lock());
   DeviceContext* c = find_context(dc);
   if (!c) return ERROR;
-  const pixman_box32_t box = normalised(left, top, right, bottom);
+  const pixman_box32_t box = normalised_box(left, top, right, bottom);
   OwnedRegion rect;
   if (box.x1 < box.x2 && box.y1 < box.y2) pixman_region32_reset(&rect.region, &box);
   if (!c->clip_region) {
@@ -110,21 +101,21 @@ int WINAPI IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
   } else if (!pixman_region32_intersect(&c->clip_region->region, &c->clip_region->region, &rect.region)) {
     return ERROR;
   }
-  return type_of(&c->clip_region->region);
+  return region_type(&c->clip_region->region);
 }
 
 int WINAPI ExcludeClipRect(HDC dc, int left, int top, int right, int bottom) {
   std::lock_guard lock(platform_lock());
   DeviceContext* c = find_context(dc);
   if (!c) return ERROR;
-  const pixman_box32_t box = normalised(left, top, right, bottom);
+  const pixman_box32_t box = normalised_box(left, top, right, bottom);
   pixman_region32_t& clip = clip_region_or_surface(*c);
   if (box.x1 < box.x2 && box.y1 < box.y2) {
     OwnedRegion rect;
     pixman_region32_reset(&rect.region, &box);
     if (!pixman_region32_subtract(&clip, &clip, &rect.region)) return ERROR;
   }
-  return type_of(&clip);
+  return region_type(&clip);
 }
 
 int WINAPI OffsetClipRgn(HDC dc, int dx, int dy) {
@@ -134,7 +125,7 @@ int WINAPI OffsetClipRgn(HDC dc, int dx, int dy) {
   // Win32 (as Wine shows it) reports a context without a clip region as a null one here.
   if (!c->clip_region) return NULLREGION;
   pixman_region32_translate(&c->clip_region->region, dx, dy);
-  return type_of(&c->clip_region->region);
+  return region_type(&c->clip_region->region);
 }
 
 int WINAPI GetClipBox(HDC dc, LPRECT rect) {
@@ -149,7 +140,7 @@ int WINAPI GetClipBox(HDC dc, LPRECT rect) {
     const pixman_box32_t* e = pixman_region32_extents(&c->clip_region->region);
     box = {std::max(e->x1, surface.x1), std::max(e->y1, surface.y1), std::min(e->x2, surface.x2),
            std::min(e->y2, surface.y2)};
-    type = type_of(&c->clip_region->region);
+    type = region_type(&c->clip_region->region);
   }
   if (box.x1 >= box.x2 || box.y1 >= box.y2) {
     *rect = RECT{0, 0, 0, 0};

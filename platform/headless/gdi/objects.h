@@ -12,6 +12,7 @@
 
 #include <pixman.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -82,6 +83,16 @@ struct RegionObject : Object {
   pixman_region32_t region;
   bool window_shape = false;  // a window's shape (SetWindowRgn): the window deletes it, no one else
 };
+
+// NULLREGION, SIMPLEREGION or COMPLEXREGION: the type Win32 reports for a region.
+inline int region_type(const pixman_region32_t* region) {
+  const int n = pixman_region32_n_rects(const_cast<pixman_region32_t*>(region));
+  return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+// A rectangle given by corners in any order, as a box (empty when it has no area).
+inline pixman_box32_t normalised_box(int left, int top, int right, int bottom) {
+  return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+}
 
 // A region becomes a window's shape (false when the handle is not a region); a shape the
 // window lets go is deleted.

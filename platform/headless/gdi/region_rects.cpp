@@ -9,10 +9,6 @@ using namespace veneer::headless::gdi;
 
 namespace {
 
-pixman_box32_t normalised(int left, int top, int right, int bottom) {
-  return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
-}
-
 void set_rect(pixman_region32_t* region, const pixman_box32_t& box) {
   if (box.x1 < box.x2 && box.y1 < box.y2)
     pixman_region32_reset(region, &box);
@@ -36,7 +32,7 @@ BOOL WINAPI SetRectRgn(HRGN region, int left, int top, int right, int bottom) {
   std::lock_guard lock(platform_lock());
   RegionObject* r = find<RegionObject>(region);
   if (!r) return FALSE;
-  set_rect(&r->region, normalised(left, top, right, bottom));
+  set_rect(&r->region, normalised_box(left, top, right, bottom));
   return TRUE;
 }
 
@@ -45,8 +41,7 @@ int WINAPI OffsetRgn(HRGN region, int dx, int dy) {
   RegionObject* r = find<RegionObject>(region);
   if (!r) return ERROR;
   pixman_region32_translate(&r->region, dx, dy);
-  int n = pixman_region32_n_rects(&r->region);
-  return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
+  return region_type(&r->region);
 }
 
 BOOL WINAPI RectInRegion(HRGN region, const RECT* rect) {
@@ -55,7 +50,7 @@ BOOL WINAPI RectInRegion(HRGN region, const RECT* rect) {
   if (!r || !rect) return FALSE;
   // Win32 compares edges strictly, so a rectangle without width or height inside the region
   // still counts as in it.
-  const pixman_box32_t b = normalised(rect->left, rect->top, rect->right, rect->bottom);
+  const pixman_box32_t b = normalised_box(rect->left, rect->top, rect->right, rect->bottom);
   int n = 0;
   const pixman_box32_t* boxes = pixman_region32_rectangles(&r->region, &n);
   for (int i = 0; i < n; ++i)

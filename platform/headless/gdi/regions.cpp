@@ -12,11 +12,6 @@ using namespace veneer::headless::gdi;
 
 namespace {
 
-int region_type(pixman_region32_t* r) {
-  int n = pixman_region32_n_rects(r);
-  return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
-}
-
 RECT extents(pixman_region32_t* r) {
   if (!pixman_region32_not_empty(r)) return {0, 0, 0, 0};
   const pixman_box32_t* e = pixman_region32_extents(r);
@@ -38,12 +33,8 @@ HRGN WINAPI CreateRectRgn(int left, int top, int right, int bottom) {
   HRGN handle = new_region();
   if (!handle) return nullptr;
   // The corners may come in any order; a rectangle without area is the empty region.
-  int x1 = std::min(left, right), x2 = std::max(left, right);
-  int y1 = std::min(top, bottom), y2 = std::max(top, bottom);
-  if (x1 < x2 && y1 < y2) {
-    pixman_box32_t box{x1, y1, x2, y2};
-    pixman_region32_reset(&find<RegionObject>(handle)->region, &box);
-  }
+  const pixman_box32_t box = normalised_box(left, top, right, bottom);
+  if (box.x1 < box.x2 && box.y1 < box.y2) pixman_region32_reset(&find<RegionObject>(handle)->region, &box);
   return handle;
 }
 
