@@ -2,7 +2,9 @@
 // Win32 (under Wine) and for the headless platform.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/emulated_wine.h"
@@ -176,6 +178,47 @@ TEST(FileApi, ShareModesAdmitOnlyCompatibleOpens) {
   CloseHandle(attributes);
   CloseHandle(exclusive);
   EXPECT_TRUE(admitted(f, GENERIC_READ | GENERIC_WRITE, 0));
+}
+
+// Writers that each create-or-truncate the file, exclusively, and write their own content:
+// whoever is admitted starts from an empty file, whatever was written while it waited, so the
+// file always holds one writer's content whole. A reader that shares nothing checks each
+// version it gets.
+TEST(FileApi, CreateAlwaysEmptiesTheFileItIsAdmittedToEvenAfterWaitingOnAnotherWriter) {
+  ScratchDir dir;
+  const std::string f = dir.file("rewritten.txt");
+  const std::string contents[] = {std::string(200000, 'L'), std::string(100, 's')};
+  write_bytes(f, contents[0]);
+  std::atomic<int> writers_left{2};
+  auto writer = [&](const std::string& content) {
+    for (int i = 0; i < 10000; ++i) {
+      HANDLE h = open(f, GENERIC_WRITE, 0, CREATE_ALWAYS);
+      if (h == INVALID_HANDLE_VALUE) continue;  // another open holds it
+      DWORD written = 0;
+      WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+      CloseHandle(h);
+    }
+    --writers_left;
+  };
+  std::thread long_writer(writer, contents[0]), short_writer(writer, contents[1]);
+  int checked = 0, mixed = 0;
+  std::string got(contents[0].size() + 1, '\0');
+  while (writers_left > 0) {
+    HANDLE h = open(f, GENERIC_READ, 0, OPEN_EXISTING);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    DWORD read = 0;
+    const BOOL ok = ReadFile(h, got.data(), static_cast<DWORD>(got.size()), &read, nullptr);
+    CloseHandle(h);
+    if (!ok || read == 0) continue;  // between an admitted truncation and its write
+    const std::string text = got.substr(0, read);
+    ++checked;
+    mixed += text != contents[0] && text != contents[1];
+  }
+  long_writer.join();
+  short_writer.join();
+  EXPECT_EQ(mixed, 0) << "of " << checked << " reads";
+  const std::string last = read_back(f);
+  EXPECT_TRUE(last == contents[0] || last == contents[1]) << "a file of " << last.size() << " bytes";
 }
 
 TEST(FileApi, DeleteAndRenameRespectOpensAndReplaceInOneStep) {

@@ -566,9 +566,17 @@ TEST(SaveToFile, TwoSaversAndAReaderOnlyEverSeeWholeVersions) {
     while (read(done[0], &c, 1) != 0) {
       const std::string text = str(AfxReadFromFile(cstr(f)));
       int saver = 0, n = 0;
+      std::string torn_desc;
+      if (!text.empty() && !whole(text, saver, n)) {
+        const std::string want = version(saver, n);
+        std::size_t at = 0;
+        while (at < text.size() && at < want.size() && text[at] == want[at]) ++at;
+        torn_desc = "torn len=" + std::to_string(text.size()) + " hdr=" + std::to_string(saver) + "," +
+                    std::to_string(n) + " wantlen=" + std::to_string(want.size()) + " diff@" + std::to_string(at);
+      }
       seen += text.empty()            ? std::string("-")
               : whole(text, saver, n) ? std::to_string(saver) + " " + std::to_string(n)
-                                      : "torn";
+                                      : torn_desc;
       seen += "\n";
     }
     write_bytes(reports.file("reader"), seen);
@@ -603,6 +611,7 @@ TEST(SaveToFile, TwoSaversAndAReaderOnlyEverSeeWholeVersions) {
       ghosts += no_effect.count({saver, n}) != 0;  // content of a save that did not land
     } else {
       ++torn;
+      std::printf("%s\n", line.c_str());
     }
   }
   int saver = 0, n = 0;

@@ -211,9 +211,11 @@ extern "C" HANDLE WINAPI CreateFileA(LPCSTR file_name, DWORD access, DWORD share
         return INVALID_HANDLE_VALUE;
       }
     }
-    // Only now, with the open admitted, may the old content go.
+    // Only now, with the open admitted, may the old content go. The size seen before the
+    // admission is stale: an earlier holder may have written the file since, so look again.
     const bool truncate = disposition == TRUNCATE_EXISTING || (disposition == CREATE_ALWAYS && existed);
-    if (truncate && st.st_size != 0) {
+    struct stat admitted_st {};
+    if (truncate && (fstat(file->fd, &admitted_st) != 0 || admitted_st.st_size != 0)) {
       int writer = writes ? file->fd : reopen(file->fd, O_WRONLY);
       int result = writer >= 0 ? ftruncate(writer, 0) : -1;
       int saved = errno;
