@@ -74,6 +74,7 @@
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
 #define WM_NCCREATE 0x0081
+#define WM_NCPAINT 0x0085
 #define WM_NCDESTROY 0x0082
 #define WM_COPYDATA 0x004A
 #define WM_KEYDOWN 0x0100
@@ -414,6 +415,33 @@ HEADLESS_API BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int he
 HEADLESS_API BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int width, int height, UINT flags);
 HEADLESS_API BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex_style);
 HEADLESS_API BOOL WINAPI RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);
+
+// Painting. Each window keeps an update region (client coordinates) that the calls below add
+// to and take from; a visible window with one gets WM_PAINT from its thread's queue when no
+// posted message is waiting, or at once from UpdateWindow and RedrawWindow(RDW_UPDATENOW).
+// BeginPaint sends WM_NCPAINT and WM_ERASEBKGND where they are pending, empties the update
+// region and gives a context limited to it; EndPaint releases it. Showing a window
+// invalidates all of it and draws its frame and background at once. Windows draw into
+// surfaces of their own, composed onto the screen when the screen is read (GetDC(NULL)).
+typedef struct tagPAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+} PAINTSTRUCT, *PPAINTSTRUCT, *LPPAINTSTRUCT;
+HEADLESS_API HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
+HEADLESS_API BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint);
+HEADLESS_API BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+HEADLESS_API BOOL WINAPI InvalidateRgn(HWND window, HRGN region, BOOL erase);
+HEADLESS_API BOOL WINAPI ValidateRect(HWND window, const RECT* rect);
+HEADLESS_API BOOL WINAPI ValidateRgn(HWND window, HRGN region);
+HEADLESS_API BOOL WINAPI UpdateWindow(HWND window);
+HEADLESS_API BOOL WINAPI GetUpdateRect(HWND window, LPRECT rect, BOOL erase);
+HEADLESS_API int WINAPI GetUpdateRgn(HWND window, HRGN region, BOOL erase);
+// A context for the whole window, frame included (window coordinates).
+HEADLESS_API HDC WINAPI GetWindowDC(HWND window);
 
 // Window shapes. SetWindowRgn gives the region (window coordinates) to the window, which owns
 // it from then on: the caller may not delete it (DeleteObject fails), and the window deletes

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/desktop_fixture.h"
+#include "tests/support/let_time_pass.h"
 #ifndef _WIN32
 #include <veneer/headless/testing.h>
 #endif
@@ -26,15 +27,6 @@ LRESULT CALLBACK answering_proc(HWND window, UINT message, WPARAM wparam, LPARAM
 std::vector<UINT_PTR> callback_ids;
 void CALLBACK timer_callback(HWND, UINT message, UINT_PTR id, DWORD) {
   if (message == WM_TIMER) callback_ids.push_back(id);
-}
-
-// Lets the time pass that timers wait for: real time under Wine, the testing clock headless.
-void let_time_pass(DWORD milliseconds) {
-#ifdef _WIN32
-  Sleep(milliseconds);
-#else
-  veneer::headless::testing::advance_clock(milliseconds);
-#endif
 }
 
 // Long enough that a timer with this period is never due while a test runs.

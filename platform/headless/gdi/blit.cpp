@@ -553,6 +553,7 @@ BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_
   if (raster::rop_uses_source((rop >> 16) & 0xff)) {
     b.src = find_context(src);
     if (!b.src) return FALSE;
+    refresh_if_screen(*b.src);
     b.sx = src_x, b.sy = src_y, b.sw = src_width, b.sh = src_height;
   }
   return run(b, &lock) ? TRUE : FALSE;

@@ -4,6 +4,8 @@
 // the surface: it stays when another bitmap is selected, and the calls report the type of the
 // stored region. Where the context has no region yet, the calls that combine with it start
 // from the whole surface (what the context could draw into before).
+#include "gdi/clip.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -132,6 +134,17 @@ int WINAPI GetClipBox(HDC dc, LPRECT rect) {
   std::lock_guard lock(platform_lock());
   DeviceContext* c = find_context(dc);
   if (!c || !rect) return ERROR;
+  if (c->visible_region) {
+    // A window's context: the box and type of where it may draw, in its own coordinates.
+    OwnedRegion effective;
+    for_each_clip_rect(*c, [&](const RECT& r) {
+      pixman_region32_union_rect(&effective.region, &effective.region, r.left - c->origin.x, r.top - c->origin.y,
+                                 static_cast<unsigned>(r.right - r.left), static_cast<unsigned>(r.bottom - r.top));
+    });
+    const pixman_box32_t* e = pixman_region32_extents(&effective.region);
+    *rect = RECT{e->x1, e->y1, e->x2, e->y2};
+    return region_type(&effective.region);
+  }
   const pixman_box32_t surface = surface_box(*c);
   int type = surface.x1 < surface.x2 && surface.y1 < surface.y2 ? SIMPLEREGION : NULLREGION;
   pixman_box32_t box = surface;

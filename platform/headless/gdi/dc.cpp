@@ -20,6 +20,10 @@ void set_window_context_hooks(const WindowContextHooks& hooks) {
 
 DeviceContext* find_context(HDC dc) { return find<DeviceContext>(dc); }
 
+void refresh_if_screen(const DeviceContext& dc) {
+  if (dc.type == ContextType::Screen && window_hooks().compose_screen) window_hooks().compose_screen();
+}
+
 RECT drawable_rect(const DeviceContext& dc) {
   if (!dc.surface) return {0, 0, 0, 0};
   RECT r{0, 0, dc.surface->width, dc.surface->height};

@@ -89,6 +89,7 @@ COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   std::lock_guard lock(platform_lock());
   DeviceContext* d = find_context(dc);
   if (!d || !d->surface) return CLR_INVALID;
+  refresh_if_screen(*d);
   long long px = static_cast<long long>(x) + d->origin.x, py = static_cast<long long>(y) + d->origin.y;
   if (!inside(drawable_rect(*d), px, py)) return CLR_INVALID;
   const Surface& s = *d->surface;

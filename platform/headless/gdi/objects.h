@@ -118,6 +118,10 @@ struct DeviceContext : Object {
   // own coordinates, before the origin, as Win32 keeps it: it outlives a change of bitmap and
   // may reach past the surface. Null: the program set none.
   std::unique_ptr<OwnedRegion> clip_region;
+  // Where a window's context may draw at all, in surface coordinates: the window's part of
+  // its surface less what covers it, its shape and, while it paints, its update region. The
+  // window manager sets it; drawing stays inside it and inside `clip`. Null: `clip` alone.
+  std::unique_ptr<OwnedRegion> visible_region;
 
   HPEN pen = nullptr;
   HBRUSH brush = nullptr;
@@ -145,12 +149,16 @@ HDC create_context(ContextType type);
 bool destroy_context(HDC dc);
 
 // Window contexts come from the window manager, which installs these; GetDC and ReleaseDC
-// call them for a non-null window (without them such calls fail).
+// call them for a non-null window (without them such calls fail). compose_screen brings the
+// screen's pixels up to date (the desktop and the windows on it) before anyone reads them.
 struct WindowContextHooks {
   HDC (*get_dc)(HWND window) = nullptr;
   int (*release_dc)(HWND window, HDC dc) = nullptr;
+  void (*compose_screen)() = nullptr;
 };
 void set_window_context_hooks(const WindowContextHooks& hooks);
+// Before the pixels of a context are read: a screen context's are composed first.
+void refresh_if_screen(const DeviceContext& dc);
 
 // Colours. A COLORREF with bit 24 set names an entry of the default 20-colour palette (its low
 // word the index); otherwise its top byte is ignored, as Win32 does.

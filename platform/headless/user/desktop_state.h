@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "gdi/objects.h"
 #include "kernel/object_table.h"
 #include "kernel/process_state.h"
 #include <veneer/headless/user.h>
@@ -64,7 +65,20 @@ struct Window : Object {
   HRGN region = nullptr;
 
   bool destroying = false;
-  bool invalid = false;
+  // Painting. The update region is the part of the client area waiting for WM_PAINT, in
+  // client coordinates and never past the client area; erase_pending and frame_pending say
+  // whether its background and the frame are to be drawn first (by the BeginPaint that takes
+  // it, or at once for RDW_ERASENOW); erase_refused keeps that the last WM_ERASEBKGND left the
+  // background undrawn, for PAINTSTRUCT's fErase. internal_paint asks for a WM_PAINT with no
+  // update region (RDW_INTERNALPAINT).
+  gdi::OwnedRegion update;
+  bool erase_pending = false;
+  bool frame_pending = false;
+  bool erase_refused = false;
+  bool internal_paint = false;
+  // A top-level window's pixels, the size of its window rectangle, made when it is first drawn
+  // into; its child windows draw into it too. The screen is composed from these.
+  std::shared_ptr<gdi::Surface> surface;
   unsigned paints = 0;
   unsigned erases = 0;
   FlashRecord flash;

@@ -36,7 +36,7 @@ PaintState paint_state(HWND window) {
   desktop();
   PaintState s;
   if (Window* w = window_of(window)) {
-    s.invalid = w->invalid;
+    s.invalid = w->internal_paint || pixman_region32_not_empty(&w->update.region);
     s.paints = w->paints;
     s.erases = w->erases;
   }

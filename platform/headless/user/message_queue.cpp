@@ -8,6 +8,7 @@
 #include <map>
 
 #include "user/desktop_state.h"
+#include "user/window_paint.h"
 #include <veneer/headless/kernel_base.h>
 
 namespace veneer::headless {
@@ -71,8 +72,8 @@ WPARAM character_of_key(WPARAM key) {
 enum class Take { Nothing, Message, BadFilter };
 
 // Takes (or, without remove, copies) the next message of the calling thread that the filter
-// takes: posted messages first, then the quit request, then due timers. Window painting will
-// be looked at between the quit request and the timers, where Win32 looks at it.
+// takes: posted messages first, then the quit request, then windows to paint, then due
+// timers.
 Take take_message(MSG& out, const MessageFilter& filter, bool remove) {
   desktop();
   if (filter.window && filter.window != thread_messages_only && !window_of(filter.window)) {
@@ -91,6 +92,10 @@ Take take_message(MSG& out, const MessageFilter& filter, bool remove) {
     out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(q.exit_code), 0, static_cast<DWORD>(clock_now()), POINT{0, 0}};
     if (remove) q.quit = false;
     return Take::Message;
+  }
+  if (take_paint_message(thread, filter, out)) {
+    out.time = static_cast<DWORD>(clock_now());
+    return Take::Message;  // stays until the window is painted, removed or not
   }
   return take_due_timer(thread, filter, remove, out) ? Take::Message : Take::Nothing;
 }

@@ -5,6 +5,7 @@
 
 #include "gdi/objects.h"
 #include "user/desktop_state.h"
+#include "user/window_paint.h"
 #include <veneer/headless/kernel_base.h>
 
 namespace veneer::headless {
@@ -383,11 +384,19 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
-    case WM_PAINT:
-      w->invalid = false;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      if (BeginPaint(window, &paint)) EndPaint(window, &paint);
       return 0;
+    }
     case WM_ERASEBKGND:
-      return 1;
+      return erase_with_class_brush(window, reinterpret_cast<HDC>(wparam)) ? 1 : 0;
+    case WM_NCPAINT: {
+      HDC dc = GetWindowDC(window);
+      draw_plain_frame(window, dc);
+      if (dc) ReleaseDC(window, dc);
+      return 0;
+    }
     default:
       return 0;
   }

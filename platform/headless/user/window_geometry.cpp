@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "user/desktop_state.h"
+#include "user/window_paint.h"
 #include <veneer/headless/kernel_base.h>
 
 namespace veneer::headless {
@@ -99,7 +100,10 @@ void place_window(HWND window, RECT rect) {
   Window* w = window_of(window);
   if (!w) return;
   RECT old_client = client_rect_in_parent(*w);
+  const RECT old_rect = w->rect;
   w->rect = rect;
+  window_placed(window, old_rect);
+  if (!(w = window_of(window))) return;
   RECT client = client_rect_in_parent(*w);
   int old_w = old_client.right - old_client.left, old_h = old_client.bottom - old_client.top;
   int new_w = client.right - client.left, new_h = client.bottom - client.top;

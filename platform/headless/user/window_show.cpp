@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "user/desktop_state.h"
+#include "user/window_paint.h"
 #include <veneer/headless/kernel_base.h>
 
 namespace veneer::headless {
@@ -24,6 +25,7 @@ void show(HWND window) {
   if (!w || (w->style & WS_VISIBLE)) return;
   w->style |= WS_VISIBLE;
   send_message(window, WM_SHOWWINDOW, TRUE, 0);
+  window_shown(window);
 }
 
 void hide(HWND window) {
@@ -31,6 +33,7 @@ void hide(HWND window) {
   if (!w || !(w->style & WS_VISIBLE)) return;
   w->style &= ~WS_VISIBLE;
   send_message(window, WM_SHOWWINDOW, FALSE, 0);
+  window_hidden(window);
   if (desktop().foreground == window) activate_next_after(window);
 }
 
@@ -138,6 +141,9 @@ void activate_window(HWND window, bool raise) {
     d.foreground = window;
     if (window_of(old)) send_message(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(window));
     if (window_of(window)) send_message(window, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+    // The captions change colour with the foreground.
+    redraw_frame(old);
+    redraw_frame(window);
   }
   if (!(w = window_of(window))) return;
   if (raise) link_window(*w, HWND_TOP);
