@@ -305,5 +305,39 @@ TEST_F(WindowPainting, ChildrenDrawInsideTheirParentAndFramesInThePlainStyle) {
 #endif
 }
 
+TEST_F(WindowPainting, TheScreenShowsTheTaskbarAndItsTrayButtons) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine's null display driver keeps no screen pixels to capture";
+#else
+  ASSERT_TRUE(HeadlessStartShell(0));
+  HWND owner = painting_window(WS_POPUP, 0, 0, 10, 10);
+  NOTIFYICONDATAA icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = owner;
+  icon.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &icon));
+  HWND toolbar = FindWindowExA(
+      FindWindowExA(FindWindowExA(FindWindowA("Shell_TrayWnd", nullptr), nullptr, "TrayNotifyWnd", nullptr), nullptr,
+                    "SysPager", nullptr),
+      nullptr, "ToolbarWindow32", nullptr);
+  ASSERT_NE(toolbar, nullptr);
+  // Where the toolbar shows a button: its row of the screen holds the highlight colour.
+  RECT bar{};
+  GetWindowRect(toolbar, &bar);
+  auto buttons_shown = [&] {
+    int n = 0;
+    for (int x = bar.left; x < bar.right; ++x)
+      n += screen_at(x, (bar.top + bar.bottom) / 2) == GetSysColor(COLOR_HIGHLIGHT);
+    return n;
+  };
+  EXPECT_GT(buttons_shown(), 0);
+  EXPECT_EQ(screen_at(5, GetSystemMetrics(SM_CYSCREEN) - 5), GetSysColor(COLOR_BTNFACE)) << "the taskbar";
+  Shell_NotifyIconA(NIM_DELETE, &icon);
+  EXPECT_EQ(buttons_shown(), 0) << "the button goes with its icon";
+  HeadlessStopShell();
+  EXPECT_EQ(screen_at(5, GetSystemMetrics(SM_CYSCREEN) - 5), GetSysColor(COLOR_DESKTOP));
+#endif
+}
+
 }  // namespace
 }  // namespace veneer::test

@@ -129,6 +129,20 @@ void layout(HWND window, Toolbar& t) {
     x += width;
     last_visible = static_cast<int>(i);
   }
+  InvalidateRect(window, nullptr, TRUE);
+}
+
+// The buttons in a plain style of the platform's own: icons have no pixels here, so each
+// button shows as a square in the highlight colour, outlined in the button text colour.
+void paint_buttons(HDC dc, const Toolbar& t) {
+  for (std::size_t i = 0; i < t.buttons.size(); ++i) {
+    const TBBUTTON& b = t.buttons[i];
+    if ((b.fsState & TBSTATE_HIDDEN) || (b.fsStyle & BTNS_SEP)) continue;
+    const RECT& r = t.rects[i];
+    const RECT mark{r.left + 3, r.top + 3, r.right - 3, r.bottom - 3};
+    FillRect(dc, &mark, GetSysColorBrush(COLOR_HIGHLIGHT));
+    FrameRect(dc, &mark, GetSysColorBrush(COLOR_BTNTEXT));
+  }
 }
 
 int rows(const Toolbar& t) {
@@ -174,6 +188,20 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_CREATE:
       autosize(window);
       return 0;
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(window, &client);
+      FillRect(reinterpret_cast<HDC>(wparam), &client, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      if (HDC dc = BeginPaint(window, &paint)) {
+        paint_buttons(dc, t);
+        EndPaint(window, &paint);
+      }
+      return 0;
+    }
     case WM_SIZE:
       layout(window, t);
       return 0;

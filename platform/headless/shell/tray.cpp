@@ -60,6 +60,7 @@ LRESULT CALLBACK shell_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 void register_shell_class(const char* name) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = shell_window_proc;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_BTNFACE + 1));
   wc.lpszClassName = name;
   RegisterClassA(&wc);  // already there after an earlier start: fine
 }

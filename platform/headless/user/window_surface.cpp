@@ -142,6 +142,12 @@ int release_dc_hook(HWND, HDC dc) { return gdi::destroy_context(dc) ? 1 : 0; }
 void compose_screen() {
   const auto screen = gdi::screen_surface();
   if (!screen) return;
+  // The platform's own windows (the shell's) have no message loop: they are painted here.
+  const DWORD platform_thread = desktop_identity().thread_id;
+  if (const Window* d = window_of(desktop().desktop_window))
+    for (HWND h : std::vector<HWND>(d->children))
+      if (const Window* w = window_of(h); w && w->thread_id == platform_thread && (w->style & WS_VISIBLE))
+        redraw_window(h, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   const std::uint32_t background = gdi::pixel_of(GetSysColor(COLOR_DESKTOP), screen->format);
   for (int y = 0; y < screen->height; ++y) {
     auto* row = reinterpret_cast<std::uint32_t*>(screen->row(y));
