@@ -75,6 +75,8 @@
 #define WM_SHOWWINDOW 0x0018
 #define WM_NCCREATE 0x0081
 #define WM_NCPAINT 0x0085
+#define WM_PRINT 0x0317
+#define WM_PRINTCLIENT 0x0318
 #define WM_NCDESTROY 0x0082
 #define WM_COPYDATA 0x004A
 #define WM_KEYDOWN 0x0100
@@ -442,6 +444,17 @@ HEADLESS_API BOOL WINAPI GetUpdateRect(HWND window, LPRECT rect, BOOL erase);
 HEADLESS_API int WINAPI GetUpdateRgn(HWND window, HRGN region, BOOL erase);
 // A context for the whole window, frame included (window coordinates).
 HEADLESS_API HDC WINAPI GetWindowDC(HWND window);
+// A window drawn into a context of the caller's: PrintWindow sends WM_PRINT, which
+// DefWindowProc answers, as Wine's does, with WM_ERASEBKGND and WM_PRINTCLIENT for the client
+// area drawn at the context's origin; the frame, children and owned windows are not drawn.
+#define PRF_CHECKVISIBLE 0x00000001
+#define PRF_NONCLIENT 0x00000002
+#define PRF_CLIENT 0x00000004
+#define PRF_ERASEBKGND 0x00000008
+#define PRF_CHILDREN 0x00000010
+#define PRF_OWNED 0x00000020
+#define PW_CLIENTONLY 0x00000001
+HEADLESS_API BOOL WINAPI PrintWindow(HWND window, HDC dc, UINT flags);
 
 // Window shapes. SetWindowRgn gives the region (window coordinates) to the window, which owns
 // it from then on: the caller may not delete it (DeleteObject fails), and the window deletes

@@ -3,6 +3,7 @@
 // the windows are composed onto.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -50,6 +51,14 @@ LRESULT CALLBACK painting_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
         DeleteObject(brush);
       }
       EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      seen().push_back(std::string(who) + "printclient");
+      HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+      const RECT corner{0, 0, 10, 10};
+      FillRect(reinterpret_cast<HDC>(wparam), &corner, brush);
+      DeleteObject(brush);
       return 0;
     }
     case WM_TIMER:
@@ -234,6 +243,30 @@ TEST_F(WindowPainting, WindowContextsCoverTheClientAreaOrTheWholeWindow) {
   EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
   EXPECT_PRED2(same_rect, box, (RECT{0, 0, 200, 100}));
   EXPECT_EQ(ReleaseDC(framed, dc), 1);
+}
+
+TEST_F(WindowPainting, PrintWindowDrawsTheBackgroundAndClientIntoTheCallersContext) {
+  HWND w = painting_window(WS_POPUP, 10, 10, 40, 30, nullptr, RGB(0, 0, 255));
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 30);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  take();
+  // A hidden window is drawn too; the background comes from the class brush.
+  EXPECT_TRUE(PrintWindow(w, memory, 0));
+  EXPECT_EQ(take(), (Log{"erase", "printclient"}));
+  EXPECT_EQ(GetPixel(memory, 5, 5), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(memory, 20, 20), RGB(255, 255, 255));
+  EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE)) << "printing paints nothing of the window itself";
+#ifndef _WIN32
+  // Wine's PrintWindow sends WM_PRINT without looking at the handle and answers TRUE for any;
+  // a handle that names no window is a failure here.
+  EXPECT_FALSE(PrintWindow(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x12340)), memory, 0));
+#endif
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
 }
 
 #ifndef _WIN32

@@ -67,6 +67,7 @@ const BuiltinEntry entries[] = {
     {"user32.dll", "GetUpdateRect", as_entry(GetUpdateRect)},
     {"user32.dll", "GetUpdateRgn", as_entry(GetUpdateRgn)},
     {"user32.dll", "GetWindowDC", as_entry(GetWindowDC)},
+    {"user32.dll", "PrintWindow", as_entry(PrintWindow)},
     {"user32.dll", "SystemParametersInfoA", as_entry(SystemParametersInfoA)},
     {"user32.dll", "GetSystemMetrics", as_entry(GetSystemMetrics)},
     {"user32.dll", "FlashWindowEx", as_entry(FlashWindowEx)},

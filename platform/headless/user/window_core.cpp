@@ -391,6 +391,14 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
     }
     case WM_ERASEBKGND:
       return erase_with_class_brush(window, reinterpret_cast<HDC>(wparam)) ? 1 : 0;
+    case WM_PRINT: {
+      HDC dc = reinterpret_cast<HDC>(wparam);
+      if ((lparam & PRF_CHECKVISIBLE) && !IsWindowVisible(window)) return 0;
+      if (lparam & PRF_ERASEBKGND) send_message(window, WM_ERASEBKGND, wparam, 0);
+      if ((lparam & PRF_CLIENT) && window_of(window))
+        send_message(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), lparam);
+      return 0;
+    }
     case WM_NCPAINT: {
       HDC dc = GetWindowDC(window);
       draw_plain_frame(window, dc);

@@ -330,6 +330,15 @@ HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
   return dc;
 }
 
+BOOL WINAPI PrintWindow(HWND window, HDC dc, UINT flags) {
+  std::lock_guard lock(platform_lock());
+  if (!checked_window(window)) return FALSE;
+  const LPARAM what =
+      PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN | PRF_OWNED | ((flags & PW_CLIENTONLY) ? 0 : PRF_NONCLIENT);
+  send_message(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), what);
+  return TRUE;
+}
+
 BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint) {
   if (!paint) return FALSE;
   ReleaseDC(window, paint->hdc);
