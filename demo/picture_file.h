@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "demo/window_painter.h"
+#include "demo/picture.h"
 
 namespace demo {
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <string>
 
 #include "demo/dib_section.h"
 
@@ -35,28 +36,6 @@ COLORREF mix(COLORREF a, COLORREF b, int t, int range) {
   return RGB(lerp(GetRValue(a), GetRValue(b)), lerp(GetGValue(a), GetGValue(b)), lerp(GetBValue(a), GetBValue(b)));
 }
 
-// Outside a quarter circle of radius r in a corner block: the key colour cuts the corner.
-bool outside_corner(int dx, int dy, int r) { return dx * dx + dy * dy > r * r; }
-
-COLORREF atlas_pixel(int x, int y) {
-  const COLORREF title_top = RGB(70, 110, 180), title_bottom = RGB(30, 60, 120);
-  const COLORREF frame = RGB(30, 60, 120), frame_light = RGB(90, 130, 200);
-  const int r = 7;
-  if (x < 40 && y < 30) {  // title strip: a gradient, a highlight row, rounded top corners
-    if (y < r && x < r && outside_corner(r - x, r - y, r)) return kKey;
-    if (y < r && x >= 40 - r && outside_corner(x - (40 - r - 1), r - y, r)) return kKey;
-    if (y == 1) return frame_light;
-    return mix(title_top, title_bottom, y, 29);
-  }
-  if (x < 40 && y < 38) {  // bottom strip: rounded bottom corners
-    int yy = y - 30;
-    if (x < r && outside_corner(r - x, yy + 1, r)) return kKey;
-    if (x >= 40 - r && outside_corner(x - (40 - r - 1), yy + 1, r)) return kKey;
-    return yy == 6 ? frame_light : frame;
-  }
-  if (x >= 40 && x < 44 && y < 30) return x == 41 ? frame_light : frame;  // side strip
-  return RGB(0, 0, 0);
-}
 
 // A round button of the colour with a glyph drawn by the predicate, on the key colour.
 Shader button(COLORREF face, std::function<bool(int, int)> glyph) {
@@ -70,7 +49,12 @@ Shader button(COLORREF face, std::function<bool(int, int)> glyph) {
 
 }  // namespace
 
-bool build_skin(Skin& skin) {
+bool build_skin(Skin& skin, const std::string& atlas_path, std::string& error) {
+  HANDLE atlas = LoadImageA(nullptr, atlas_path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+  if (!atlas || !skin.atlas.Attach(atlas)) {
+    error = "the skin atlas \"" + atlas_path + "\" could not be loaded (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
   auto cross = [](int x, int y) {
     return x >= 5 && x <= 10 && (x - y == 0 || x + y == 15 || x - y == 1 || x + y == 16);
   };
@@ -83,11 +67,13 @@ bool build_skin(Skin& skin) {
     if (dx * dx + dy * dy > (kBadgeSize - 1) * (kBadgeSize - 1) + 2) return kKey;
     return dx * dx + dy * dy < 6 ? RGB(255, 255, 255) : RGB(230, 40, 40);
   };
-  return paint_bitmap(skin.atlas, 44, 38, atlas_pixel) &&
-         paint_bitmap(skin.close_button, kButtonSize, kButtonSize, button(RGB(220, 70, 60), cross)) &&
+  const bool made =
+      paint_bitmap(skin.close_button, kButtonSize, kButtonSize, button(RGB(220, 70, 60), cross)) &&
          paint_bitmap(skin.maximize_button, kButtonSize, kButtonSize, button(RGB(70, 170, 90), box)) &&
          paint_bitmap(skin.minimize_button, kButtonSize, kButtonSize, button(RGB(220, 170, 40), bar)) &&
          paint_bitmap(skin.badge, kBadgeSize, kBadgeSize, badge);
+  if (!made) error = "the skin's button bitmaps could not be created";
+  return made;
 }
 
 }  // namespace demo

@@ -1,6 +1,9 @@
-// The demo's skin, built in code: strips for the frame and sprites for the caption buttons,
-// in 24-bit bitmaps whose key-coloured (RGB(255, 0, 255)) pixels are transparent.
+// The demo's skin: strips for the frame in an atlas loaded from a BMP file (skin-atlas.bmp,
+// shipped beside the program), and sprites for the caption buttons built in code; 24-bit
+// bitmaps whose key-coloured (RGB(255, 0, 255)) pixels are transparent.
 #pragma once
+
+#include <string>
 
 #include <veneer/framework/afx_gdi.h>
 #include <veneer/veneer.h>
@@ -27,7 +30,7 @@ struct Skin {
   CBitmap badge;
 };
 
-// Fills the skin's bitmaps; false when the platform could not make them.
-bool build_skin(Skin& skin);
+// Loads the atlas and makes the sprites; false, saying why, when a bitmap cannot be had.
+bool build_skin(Skin& skin, const std::string& atlas_path, std::string& error);
 
 }  // namespace demo

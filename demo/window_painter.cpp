@@ -1,23 +1,14 @@
 #include "demo/window_painter.h"
 
 #include <cstring>
+#include <functional>
 
 #include "demo/dib_section.h"
-#include "demo/skin_atlas.h"
 #include <veneer/framework/afx_gdi.h>
 #include <veneer/veneer.h>
 
 namespace demo {
 namespace {
-
-// A 32-bit top-down DIB section; bits points at its rows.
-bool make_canvas(CBitmap& bitmap, int width, int height, std::uint32_t*& bits) {
-  void* raw = nullptr;
-  HBITMAP handle = top_down_section(width, height, 32, raw);
-  if (!handle) return false;
-  bits = static_cast<std::uint32_t*>(raw);
-  return bitmap.Attach(handle) != FALSE;
-}
 
 void draw_caption_buttons(CDC& dc, Skin& skin, int width) {
   const int y = 7;
@@ -65,47 +56,11 @@ RECT draw_title(CDC& dc, const std::string& title, int width) {
   return box;
 }
 
-// Alpha 255 inside the region, 0 outside.
-bool apply_region(CRgn& region, Picture& picture) {
-  DWORD size = GetRegionData(region, 0, nullptr);
-  if (size == 0) return false;
-  std::vector<unsigned char> buffer(size);
-  auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-  if (GetRegionData(region, size, data) == 0) return false;
-  for (std::uint32_t& p : picture.pixels) p &= 0x00FFFFFFu;
-  const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
-  for (DWORD i = 0; i < data->rdh.nCount; ++i) {
-    const RECT& r = rects[i];
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x)
-        picture.pixels[static_cast<std::size_t>(y) * picture.width + x] |= 0xFF000000u;
-  }
-  return true;
-}
-
-}  // namespace
-
-bool paint_window(int width, int height, const std::string& title, Picture& picture, std::string& error) {
-  Skin skin;
-  if (!build_skin(skin)) {
-    error = "the skin bitmaps could not be created";
-    return false;
-  }
-  CBitmap canvas;
-  std::uint32_t* bits = nullptr;
-  if (!make_canvas(canvas, width, height, bits)) {
-    error = "the window bitmap could not be created";
-    return false;
-  }
-  for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) bits[i] = kKey;
-
-  CDC dc;
-  dc.Attach(CreateCompatibleDC(nullptr));
-  CBitmap* old = dc.SelectObject(&canvas);
-
+// The frame shared by both windows: title and bottom strips, the sides, a body gradient.
+void draw_frame(CDC& dc, Skin& skin, int width, int height, COLORREF body_top, COLORREF body_bottom) {
   const int title_h = kTitleStrip.height, bottom_h = kBottomStrip.height, side_w = kSideStrip.width;
   CRect client(side_w, title_h, width - side_w, height - bottom_h);
-  AfxGradientFillRect(&dc, client, RGB(238, 242, 250), RGB(188, 204, 232), 1);
+  AfxGradientFillRect(&dc, client, body_top, body_bottom, 1);
   AfxDrawHoriRectEx(&dc, &skin.atlas, CPoint(kTitleStrip.x, kTitleStrip.y), kTitleStrip.width, kTitleStrip.height,
                     CRect(0, 0, width, title_h), kTitleStrip.cap, kTitleStrip.cap);
   AfxDrawHoriRectEx(&dc, &skin.atlas, CPoint(kBottomStrip.x, kBottomStrip.y), kBottomStrip.width, kBottomStrip.height,
@@ -115,22 +70,129 @@ bool paint_window(int width, int height, const std::string& title, Picture& pict
   AfxDrawVertRect(&dc, &skin.atlas, CPoint(kSideStrip.x, kSideStrip.y), kSideStrip.width, kSideStrip.height,
                   CRect(width - side_w, title_h, width, height - bottom_h));
   AfxDrawSingleLine(&dc, CPoint(side_w, title_h), CPoint(width - side_w, title_h), RGB(20, 40, 90));
-  AfxDrawSingleLine(&dc, CPoint(12, height - 28), CPoint(width - 12, height - 28), RGB(150, 165, 195));
-  draw_caption_buttons(dc, skin, width);
-  picture.text_box = draw_title(dc, title, width);
+}
 
-  dc.SelectObject(old);  // the region is read from the bitmap, which must be free for that
+// A context of the caller's, borrowed for the exports that take a CDC.
+class BorrowedDC : public CDC {
+ public:
+  explicit BorrowedDC(HDC dc) { Attach(dc); }
+  ~BorrowedDC() { Detach(); }
+};
+
+// A 32-bit top-down DIB section selected into a memory context for the painter, then cut
+// at the key colour into a region.
+bool shape_of(int width, int height, const std::function<void(HDC)>& paint, CRgn& shape) {
+  void* raw = nullptr;
+  CBitmap canvas;
+  if (!canvas.Attach(top_down_section(width, height, 32, raw))) return false;
+  auto* bits = static_cast<std::uint32_t*>(raw);
+  for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) bits[i] = kKey;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  paint(dc);
+  SelectObject(dc, old);  // the region is read from the bitmap, which must be free for that
+  DeleteDC(dc);
   GdiFlush();
+  return AfxCreateSkinRegion(&canvas, &shape) != 0;
+}
 
-  picture.width = width;
-  picture.height = height;
-  picture.pixels.assign(bits, bits + static_cast<std::size_t>(width) * height);
-  CRgn region;
-  if (!AfxCreateSkinRegion(&canvas, &region) || !apply_region(region, picture)) {
-    error = "the window region could not be built";
-    return false;
+// Alpha 255 inside the region, 0 outside.
+bool apply_region(HRGN region, Picture& picture) {
+  DWORD size = GetRegionData(region, 0, nullptr);
+  if (size == 0) return false;
+  std::vector<unsigned char> buffer(size);
+  auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+  if (GetRegionData(region, size, data) == 0) return false;
+  for (std::uint32_t& p : picture.pixels) p &= 0x00FFFFFFu;
+  const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
+  for (DWORD i = 0; i < data->rdh.nCount; ++i) {
+    const RECT& r = rects[i];
+    for (int y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, picture.height); ++y)
+      for (int x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, picture.width); ++x)
+        picture.pixels[static_cast<std::size_t>(y) * picture.width + x] |= 0xFF000000u;
   }
   return true;
+}
+
+// Copies what draw() puts into a fresh width x height DIB section into the picture.
+bool picture_of(int width, int height, const std::function<bool(HDC)>& draw, Picture& picture) {
+  void* raw = nullptr;
+  CBitmap canvas;
+  if (!canvas.Attach(top_down_section(width, height, 32, raw))) return false;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  const bool drawn = draw(dc);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  GdiFlush();
+  picture.width = width;
+  picture.height = height;
+  const auto* bits = static_cast<const std::uint32_t*>(raw);
+  picture.pixels.assign(bits, bits + static_cast<std::size_t>(width) * height);
+  return drawn;
+}
+
+}  // namespace
+
+RECT paint_main_window(HDC target, Skin& skin, int width, int height, const std::string& title) {
+  BorrowedDC dc(target);
+  draw_frame(dc, skin, width, height, RGB(238, 242, 250), RGB(188, 204, 232));
+  AfxDrawSingleLine(&dc, CPoint(12, height - 28), CPoint(width - 12, height - 28), RGB(150, 165, 195));
+  draw_caption_buttons(dc, skin, width);
+  return draw_title(dc, title, width);
+}
+
+void paint_notification(HDC target, Skin& skin, int width, int height) {
+  BorrowedDC dc(target);
+  draw_frame(dc, skin, width, height, RGB(255, 250, 225), RGB(245, 225, 170));
+  AfxDrawTransBitmap(&dc, &skin.badge, CPoint(0, 0),
+                     CRect(12, kTitleStrip.height + 8, 12 + kBadgeSize, kTitleStrip.height + 8 + kBadgeSize), kKey);
+}
+
+bool main_window_shape(Skin& skin, int width, int height, const std::string& title, CRgn& shape) {
+  return shape_of(width, height, [&](HDC dc) { paint_main_window(dc, skin, width, height, title); }, shape);
+}
+
+bool notification_shape(Skin& skin, int width, int height, CRgn& shape) {
+  return shape_of(width, height, [&](HDC dc) { paint_notification(dc, skin, width, height); }, shape);
+}
+
+bool print_window(HWND window, Picture& picture, std::string& error) {
+  RECT r{};
+  if (!GetWindowRect(window, &r)) {
+    error = "the window is gone";
+    return false;
+  }
+  if (!picture_of(r.right - r.left, r.bottom - r.top, [&](HDC dc) { return PrintWindow(window, dc, 0) != FALSE; },
+                  picture)) {
+    error = "the window could not be printed";
+    return false;
+  }
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  const bool shaped = GetWindowRgn(window, shape) != ERROR;
+  const bool cut = shaped && apply_region(shape, picture);
+  DeleteObject(shape);
+  if (!shaped)
+    for (std::uint32_t& p : picture.pixels) p |= 0xFF000000u;
+  else if (!cut)
+    error = "the window's shape could not be read";
+  return !shaped || cut;
+}
+
+bool capture_screen(Picture& picture, std::string& error) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  const bool copied = picture_of(
+      width, height,
+      [&](HDC dc) {
+        HDC screen = GetDC(nullptr);
+        const BOOL ok = screen && BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        if (screen) ReleaseDC(nullptr, screen);
+        return ok != FALSE;
+      },
+      picture);
+  if (!copied) error = "the screen could not be copied";
+  for (std::uint32_t& p : picture.pixels) p |= 0xFF000000u;
+  return copied;
 }
 
 }  // namespace demo

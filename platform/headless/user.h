@@ -88,6 +88,7 @@
 #define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
 #define WM_USER 0x0400
+#define WM_APP 0x8000
 
 // PeekMessage
 #define PM_NOREMOVE 0x0000
