@@ -430,5 +430,38 @@ TEST_F(BmpSkins, MalformedFilesGiveNull) {
   EXPECT_NO_LEAKS(guard_);
 }
 
+#ifndef _WIN32
+// Every object the call makes failing in turn: NULL with an error, and nothing left behind.
+TEST_F(BmpSkins, FailedCreationsLeaveNothingBehind) {
+  using namespace veneer::headless::testing;
+  const std::string file = Bmp{}.file();
+  for (ObjectKind kind : {ObjectKind::Bitmap, ObjectKind::DeviceContext, ObjectKind::FileHandle}) {
+    for (int stretched = 0; stretched < 2; ++stretched) {
+      for (unsigned n = 1;; ++n) {
+        SCOPED_TRACE(std::string(kind_name(kind)) + " " + std::to_string(n) + (stretched ? ", stretched" : ""));
+        const LiveCounts before = live_counts();
+        reset_creation_counts();
+        fail_nth_creation(kind, n);
+        HBITMAP bitmap = load(file, LR_CREATEDIBSECTION, stretched ? 8 : 0, stretched ? 8 : 0);
+        const DWORD error = GetLastError();
+        const bool reached = creations(kind) >= n;
+        clear_faults();
+        if (!reached) {  // every creation of the kind has been failed once
+          ASSERT_NE(bitmap, nullptr);
+          DeleteObject(bitmap);
+          break;
+        }
+        EXPECT_EQ(bitmap, nullptr);
+        EXPECT_NE(error, static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_NE(error, 0xdeadu);
+        if (bitmap) DeleteObject(bitmap);
+        EXPECT_TRUE(live_counts() == before);
+      }
+    }
+  }
+  EXPECT_NO_LEAKS(guard_);
+}
+#endif
+
 }  // namespace
 }  // namespace veneer::test

@@ -28,8 +28,11 @@ bool read_file(LPCSTR name, std::vector<std::uint8_t>& bytes) {
     try {
       bytes.resize(size);
       DWORD read = 0;
-      ok = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
-      if (!ok && read != size) SetLastError(ERROR_INVALID_DATA);  // changed while read
+      ok = ReadFile(file, bytes.data(), size, &read, nullptr) != FALSE;
+      if (ok && read != size) {
+        ok = false;
+        SetLastError(ERROR_INVALID_DATA);  // cut short while it was read
+      }
     } catch (const std::bad_alloc&) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     }
@@ -102,13 +105,15 @@ extern "C" HANDLE WINAPI LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, i
   const int width = cx ? cx : image.width, height = cy ? cy : image.height;
   HDC screen = GetDC(nullptr);
   if (!screen) return fail(ERROR_NOT_ENOUGH_MEMORY);
+  // Making and drawing fail for want of memory or of GDI objects; the error is the call's own
+  // where it sets one.
+  SetLastError(ERROR_SUCCESS);
   HBITMAP bitmap = make_target(image, width, height, (flags & LR_CREATEDIBSECTION) != 0, screen);
-  DWORD error = GetLastError();
   if (bitmap && !draw(image, bitmap, width, height, screen)) {
-    error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
     DeleteObject(bitmap);
     bitmap = nullptr;
   }
+  const DWORD error = GetLastError();
   ReleaseDC(nullptr, screen);
   if (!bitmap) return fail(error != ERROR_SUCCESS ? error : ERROR_NOT_ENOUGH_MEMORY);
   return bitmap;
