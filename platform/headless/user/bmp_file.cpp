@@ -18,6 +18,10 @@ constexpr DWORD v4_header_size = 108;
 constexpr DWORD v5_header_size = 124;
 
 std::uint32_t u16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | p[1] << 8); }
+std::uint32_t u24(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16;
+}
 std::uint32_t u32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
@@ -84,7 +88,7 @@ void decode(const Layout& l, const std::uint8_t* bits, std::size_t stride, BmpIm
         break;
       }
       case 24:
-        for (std::size_t x = 0; x < w; ++x, in += 3) out[x] = u32(in) & 0xffffff;
+        for (std::size_t x = 0; x < w; ++x, in += 3) out[x] = u24(in);
         break;
       default:  // 16 and 32 bits, through the masks
         for (std::size_t x = 0; x < w; ++x) {
@@ -160,7 +164,7 @@ DWORD read_bmp(const std::uint8_t* data, std::size_t size, BmpImage& image) {
     const std::size_t entry = core ? 3 : 4;
     if (table_end + count * entry > size) return ERROR_INVALID_DATA;
     l.table.resize(count);
-    for (std::uint32_t i = 0; i < count; ++i) l.table[i] = u32(data + table_end + i * entry) & 0xffffff;
+    for (std::uint32_t i = 0; i < count; ++i) l.table[i] = u24(data + table_end + i * entry);
     table_end += count * entry;
   }
   // An offset of 0 means the pixels follow the colour table, as Win32 reads it; others may not
