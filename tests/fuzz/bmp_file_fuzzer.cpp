@@ -58,6 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const UINT flags = LR_LOADFROMFILE | (mode & 1 ? LR_CREATEDIBSECTION : 0);
   const int cx = (mode >> 1) & 7, cy = (mode >> 4) & 7;  // 0: the file's size
 
+  // The screen's own pixels are made on first use: not by this call.
+  static const bool screen_ready = [] {
+    HDC screen = GetDC(nullptr);
+    GetPixel(screen, 0, 0);
+    ReleaseDC(nullptr, screen);
+    return true;
+  }();
+  require(screen_ready);
   using namespace veneer::headless::testing;
   const LiveCounts before = live_counts();
   const std::uint64_t bytes_before = bitmap_bytes_made();
@@ -71,8 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto n = static_cast<std::uint64_t>(size);
     require(cx ? record.bmWidth == cx * 3 : static_cast<std::uint64_t>(record.bmWidth) <= 8 * n);
     require(cy ? record.bmHeight == cy * 2 : static_cast<std::uint64_t>(record.bmHeight) <= n);
-    require(made <= static_cast<std::uint64_t>(record.bmWidth + 1) * 4 * static_cast<std::uint64_t>(record.bmHeight));
-    if (!cx && !cy) require(made <= 32 * n + 64);
+    // Stretching also copies the file's pixels once (StretchDIBits' source).
+    const std::uint64_t file_pixels = 32 * n + 64;
+    require(made <= static_cast<std::uint64_t>(record.bmWidth + 1) * 4 * static_cast<std::uint64_t>(record.bmHeight) +
+                        (cx || cy ? file_pixels : 0));
+    if (!cx && !cy) require(made <= file_pixels);
     require((record.bmBits != nullptr) == ((mode & 1) != 0));
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(record.bmWidth) * record.bmHeight);
     BITMAPINFO info{};
