@@ -51,6 +51,7 @@ typedef LPCSTR LPCTSTR;
 #define FindWindowEx FindWindowExA
 #define SystemParametersInfo SystemParametersInfoA
 #define DrawText DrawTextA
+#define LoadImage LoadImageA
 
 #define Shell_NotifyIcon Shell_NotifyIconA
 

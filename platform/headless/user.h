@@ -323,6 +323,20 @@ typedef struct {
   DWORD dwTimeout;
 } FLASHWINFO, *PFLASHWINFO;
 
+// LoadImageA
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+#define IMAGE_CURSOR 2
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_MONOCHROME 0x00000001
+#define LR_LOADFROMFILE 0x00000010
+#define LR_LOADTRANSPARENT 0x00000020
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_VGACOLOR 0x00000080
+#define LR_LOADMAP3DCOLORS 0x00001000
+#define LR_CREATEDIBSECTION 0x00002000
+#define LR_SHARED 0x00008000
+
 typedef struct tagCOPYDATASTRUCT {
   ULONG_PTR dwData;
   DWORD cbData;
@@ -490,6 +504,16 @@ HEADLESS_API HBRUSH WINAPI GetSysColorBrush(int index);
 // brush as it was.
 HEADLESS_API BOOL WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 HEADLESS_API BOOL WINAPI FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
+
+// Images. Bitmaps from BMP files only (IMAGE_BITMAP with LR_LOADFROMFILE): 1, 4, 8, 16, 24 and
+// 32 bits, uncompressed or bit fields, either row order, any of the four header sizes. Without
+// LR_CREATEDIBSECTION the result is a device bitmap of the screen's depth, or a monochrome one
+// for a file of black and white; with it, a DIB section of the file's depth where this GDI has
+// it (1 bit of black and white, 24 and 32 bits) and 32 bits otherwise. cx and cy give another
+// size (0: the file's), to which the pixels are stretched. Other flags are ignored, as Win32
+// does. A file that is missing, cut short, inconsistent or of a kind not read here gives NULL
+// and the error (see docs/headless-platform.md).
+HEADLESS_API HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 
 // Rectangles
 HEADLESS_API BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);

@@ -105,6 +105,15 @@ BOOL WINAPI virtual_free_ex(HANDLE process, LPVOID address, SIZE_T size, DWORD t
   return ok;
 }
 
+// Images loaded from files: bitmaps are counted as any other (icons and cursors are not made
+// by the tests).
+decltype(&LoadImageA) real_load_image;
+HANDLE WINAPI load_image(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
+  HANDLE image = real_load_image(instance, name, type, cx, cy, flags);
+  if (type == IMAGE_BITMAP) made(image, Bitmap);
+  return image;
+}
+
 // A bitmap given to the clipboard is the system's from then on: it deletes it itself.
 HANDLE WINAPI set_clipboard_data(UINT format, HANDLE data) {
   HANDLE placed = real_set_clipboard_data(format, data);
@@ -152,6 +161,7 @@ std::vector<Entry> entries() {
       RELEASE(kernel, CloseHandle, Kernel),
       {kernel, "VirtualFreeEx", reinterpret_cast<void*>(&virtual_free_ex),
        reinterpret_cast<void**>(&real_virtual_free_ex)},
+      {user, "LoadImageA", reinterpret_cast<void*>(&load_image), reinterpret_cast<void**>(&real_load_image)},
       {user, "SetClipboardData", reinterpret_cast<void*>(&set_clipboard_data),
        reinterpret_cast<void**>(&real_set_clipboard_data)},
   };

@@ -38,6 +38,8 @@ HBITMAP make_dib_section(int width, int height, PixelFormat format, bool bottom_
   h.biPlanes = 1;
   h.biBitCount = static_cast<WORD>(bits_of(format));
   h.biCompression = BI_RGB;
+  // A monochrome section has the two colours of its surface, black and white, as its table.
+  if (format == PixelFormat::Mono) h.biClrUsed = 2;
   return make_bitmap(Surface::make(width, height, format, 4, bottom_up), true, &h);
 }
 
@@ -126,6 +128,15 @@ int copy_scan_lines(const Surface& s, UINT start, UINT lines, const BITMAPINFOHE
 }
 
 }  // namespace
+
+namespace veneer::headless::gdi {
+
+HBITMAP create_dib_section(int width, int height, PixelFormat format, bool bottom_up) {
+  std::lock_guard lock(platform_lock());
+  return make_dib_section(width, height, format, bottom_up);
+}
+
+}  // namespace veneer::headless::gdi
 
 extern "C" {
 

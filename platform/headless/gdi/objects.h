@@ -178,6 +178,10 @@ COLORREF color_of_pixel(std::uint32_t pixel, PixelFormat format);
 HBRUSH make_permanent_brush(COLORREF color);
 // The 1x1 monochrome bitmap every new memory context holds (a stock object).
 HBITMAP default_bitmap();
+// A zero-filled DIB section of one of the surface formats, monochrome included (which
+// CreateDIBSection does not offer: this GDI has no colour tables); null with the last error set
+// when it cannot be made.
+HBITMAP create_dib_section(int width, int height, PixelFormat format, bool bottom_up);
 // Selection counts of pens, brushes and fonts; releasing the last selection of an object
 // whose deletion was asked for deletes it.
 void add_selection(HGDIOBJ object);

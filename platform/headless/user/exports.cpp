@@ -76,6 +76,7 @@ const BuiltinEntry entries[] = {
     {"user32.dll", "GetSysColorBrush", as_entry(GetSysColorBrush)},
     {"user32.dll", "FillRect", as_entry(FillRect)},
     {"user32.dll", "FrameRect", as_entry(FrameRect)},
+    {"user32.dll", "LoadImageA", as_entry(LoadImageA)},
     {"user32.dll", "SetWindowRgn", as_entry(SetWindowRgn)},
     {"user32.dll", "GetWindowRgn", as_entry(GetWindowRgn)},
     {"user32.dll", "GetWindowRgnBox", as_entry(GetWindowRgnBox)},
