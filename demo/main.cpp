@@ -171,8 +171,8 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 
 // A hidden popup of the demo's class, shaped by its skin.
 HWND make_shaped_window(const char* title, int width, int height, CRgn& shape) {
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "VeneerDemo", title, WS_POPUP, 0, 0, width, height, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "VeneerDemo", title, WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
   if (window && SetWindowRgn(window, static_cast<HRGN>(shape.m_hObject), FALSE)) shape.Detach();  // the window's now
   return window;
 }
@@ -240,9 +240,8 @@ int run(Demo& d) {
     DispatchMessageA(&msg);
   }
   if (got < 0) return 1;
-  std::printf("title text box %ld %ld %ld %ld\n", static_cast<long>(d.text_box.left),
-              static_cast<long>(d.text_box.top), static_cast<long>(d.text_box.right),
-              static_cast<long>(d.text_box.bottom));
+  std::printf("title text box %ld %ld %ld %ld\n", static_cast<long>(d.text_box.left), static_cast<long>(d.text_box.top),
+              static_cast<long>(d.text_box.right), static_cast<long>(d.text_box.bottom));
   return static_cast<int>(msg.wParam);
 }
 

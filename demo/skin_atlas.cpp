@@ -36,7 +36,6 @@ COLORREF mix(COLORREF a, COLORREF b, int t, int range) {
   return RGB(lerp(GetRValue(a), GetRValue(b)), lerp(GetGValue(a), GetGValue(b)), lerp(GetBValue(a), GetBValue(b)));
 }
 
-
 // A round button of the colour with a glyph drawn by the predicate, on the key colour.
 Shader button(COLORREF face, std::function<bool(int, int)> glyph) {
   return [face, glyph](int x, int y) -> COLORREF {
@@ -67,11 +66,10 @@ bool build_skin(Skin& skin, const std::string& atlas_path, std::string& error) {
     if (dx * dx + dy * dy > (kBadgeSize - 1) * (kBadgeSize - 1) + 2) return kKey;
     return dx * dx + dy * dy < 6 ? RGB(255, 255, 255) : RGB(230, 40, 40);
   };
-  const bool made =
-      paint_bitmap(skin.close_button, kButtonSize, kButtonSize, button(RGB(220, 70, 60), cross)) &&
-         paint_bitmap(skin.maximize_button, kButtonSize, kButtonSize, button(RGB(70, 170, 90), box)) &&
-         paint_bitmap(skin.minimize_button, kButtonSize, kButtonSize, button(RGB(220, 170, 40), bar)) &&
-         paint_bitmap(skin.badge, kBadgeSize, kBadgeSize, badge);
+  const bool made = paint_bitmap(skin.close_button, kButtonSize, kButtonSize, button(RGB(220, 70, 60), cross)) &&
+                    paint_bitmap(skin.maximize_button, kButtonSize, kButtonSize, button(RGB(70, 170, 90), box)) &&
+                    paint_bitmap(skin.minimize_button, kButtonSize, kButtonSize, button(RGB(220, 170, 40), bar)) &&
+                    paint_bitmap(skin.badge, kBadgeSize, kBadgeSize, badge);
   if (!made) error = "the skin's button bitmaps could not be created";
   return made;
 }

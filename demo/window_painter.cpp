@@ -150,11 +150,13 @@ void paint_notification(HDC target, Skin& skin, int width, int height) {
 }
 
 bool main_window_shape(Skin& skin, int width, int height, const std::string& title, CRgn& shape) {
-  return shape_of(width, height, [&](HDC dc) { paint_main_window(dc, skin, width, height, title); }, shape);
+  return shape_of(
+      width, height, [&](HDC dc) { paint_main_window(dc, skin, width, height, title); }, shape);
 }
 
 bool notification_shape(Skin& skin, int width, int height, CRgn& shape) {
-  return shape_of(width, height, [&](HDC dc) { paint_notification(dc, skin, width, height); }, shape);
+  return shape_of(
+      width, height, [&](HDC dc) { paint_notification(dc, skin, width, height); }, shape);
 }
 
 bool print_window(HWND window, Picture& picture, std::string& error) {
@@ -163,8 +165,8 @@ bool print_window(HWND window, Picture& picture, std::string& error) {
     error = "the window is gone";
     return false;
   }
-  if (!picture_of(r.right - r.left, r.bottom - r.top, [&](HDC dc) { return PrintWindow(window, dc, 0) != FALSE; },
-                  picture)) {
+  if (!picture_of(
+          r.right - r.left, r.bottom - r.top, [&](HDC dc) { return PrintWindow(window, dc, 0) != FALSE; }, picture)) {
     error = "the window could not be printed";
     return false;
   }

@@ -5,7 +5,7 @@
 #   tsan    - the thread stress test under ThreadSanitizer
 #   win64   - Windows 64-bit (mingw-w64), tests under Wine
 #   win32   - Windows 32-bit (mingw-w64), tests under Wine
-#   picture - the demo's window drawn natively and under Wine, compared pixel for pixel
+#   picture - the demo's windows drawn natively and under Wine, compared pixel for pixel
 #   fuzz    - the libFuzzer targets, each run for a bounded time
 #   format  - every tracked C++ file formatted as .clang-format says
 # Ends with one line of counts per leg (tests run, passed, failed, skipped, with the skip
@@ -59,14 +59,14 @@ for preset in native asan tsan win64 win32; do
   fi
 done
 
-# The picture test: the demo's window drawn natively and under Wine, compared pixel for pixel,
-# one comparison per Windows build.
+# The picture test: the demo's two windows drawn natively and under Wine, compared pixel for
+# pixel, two comparisons per Windows build.
 if [ -x build/native/bin/veneer-demo ] && [ -x build/win64/bin/veneer-demo.exe ] && [ -x build/win32/bin/veneer-demo.exe ]; then
   bash scripts/compare-demo.sh | tee build/pictures.log
   same=$(grep -c '^compare-demo: native against .* the same' build/pictures.log)
-  count picture 2 "$same" $((2 - same)) 0
+  count picture 4 "$same" $((4 - same)) 0
 else
-  count picture 2 0 2 0
+  count picture 4 0 4 0
 fi
 
 # Each fuzz target is one test; each run prints how many inputs it tried.

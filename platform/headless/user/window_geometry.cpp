@@ -239,9 +239,11 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int width
   if ((flags & SWP_SHOWWINDOW) && !(w->style & WS_VISIBLE)) {
     w->style |= WS_VISIBLE;
     send_message(window, WM_SHOWWINDOW, TRUE, 0);
+    window_shown(window);
   } else if ((flags & SWP_HIDEWINDOW) && (w->style & WS_VISIBLE)) {
     w->style &= ~WS_VISIBLE;
     send_message(window, WM_SHOWWINDOW, FALSE, 0);
+    window_hidden(window);
     if (desktop().foreground == window) activate_next_after(window);
   }
   if (!(w = window_of(window))) return TRUE;
