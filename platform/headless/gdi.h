@@ -304,9 +304,10 @@ HEADLESS_API HFONT WINAPI CreateFontA(int height, int width, int escapement, int
 // ---- Device contexts
 HEADLESS_API HDC WINAPI CreateCompatibleDC(HDC dc);
 HEADLESS_API BOOL WINAPI DeleteDC(HDC dc);
-// The screen only: a null window gives a context for the whole screen. Windows have a place
-// but no pixels on this platform, so GetDC of a window returns NULL and ReleaseDC of anything
-// but a screen context returns 0.
+// A null window gives a context for the whole screen, whose pixels are the windows composed
+// when they are read; a window gives one for its client area (GetWindowDC in user.h: the whole
+// window), limited to what of the window shows. ReleaseDC returns 1 for a screen or window
+// context, 0 for anything else.
 HEADLESS_API HDC WINAPI GetDC(HWND window);
 HEADLESS_API int WINAPI ReleaseDC(HWND window, HDC dc);
 HEADLESS_API int WINAPI GetDeviceCaps(HDC dc, int index);
