@@ -76,6 +76,14 @@ TARGETS = [
     dict(id="region_rounded_vs_qt", what="AfxCreateSkinRegion 1024x768 rounded <= 0.5 x Qt from the same pixels",
          num=("headless", "region_rounded_1024x768"), den=("headless", "qt_region_pixels_rounded_1024x768"),
          op="<=", bound=0.5),
+    # The headless desktop, against memcpy of the screen's bytes: composing five shaped windows
+    # writes the screen once and copies what shows of each window (about two passes over the
+    # screen), and the capture copies it out (a third); the demo's paint cycle draws 640x400
+    # through a dozen exports.
+    dict(id="screen_capture_vs_memcpy", what="capturing a 1024x768 screen of five shaped windows <= 4 x memcpy of the screen's bytes",
+         num=("headless", "screen_capture_5_windows"), den=("headless", "memcpy_screen_3MiB"), op="<=", bound=4),
+    dict(id="demo_paint_vs_memcpy", what="a paint cycle of the demo's 640x400 window <= 2 x memcpy of the screen's bytes",
+         num=("headless", "demo_paint_cycle"), den=("headless", "memcpy_screen_3MiB"), op="<=", bound=2),
     # Threads drawing into their own contexts at once (wall time).
     dict(id="blit_two_threads", what="two threads blitting 1024x1024 into their own targets >= 1.5 x one thread's rate",
          num=("headless", "blit_8x1024_one_thread"), den=("headless", "blit_8x1024_two_threads"), op=">=", bound=1.5),

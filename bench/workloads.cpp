@@ -224,6 +224,7 @@ std::vector<Workload> make_workloads() {
   add("fill_800x600", "one value stored into the same 800x600 32-bit pixels", prepare_bare_fill);
   add_plain_workloads(list);
   add_thread_workloads(list);
+  add_desktop_workloads(list);
 #ifdef VENEER_BENCH_OPENCV
   add_opencv_workloads(list);
 #endif

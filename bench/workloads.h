@@ -45,6 +45,8 @@ struct Workload {
 void add_plain_workloads(std::vector<Workload>& list);
 // One thread and two drawing the same blits into their own contexts.
 void add_thread_workloads(std::vector<Workload>& list);
+// The headless desktop: a screen of shaped windows captured, the demo's window painted.
+void add_desktop_workloads(std::vector<Workload>& list);
 void add_opencv_workloads(std::vector<Workload>& list);
 void add_qt_workloads(std::vector<Workload>& list);
 void add_cairo_pixman_workloads(std::vector<Workload>& list);

@@ -137,8 +137,9 @@ HDC get_dc_hook(HWND window) {
 
 int release_dc_hook(HWND, HDC dc) { return gdi::destroy_context(dc) ? 1 : 0; }
 
-// The desktop's colour, then every visible top-level window from the bottom up, through its
-// shape.
+// Copies what shows of each visible top-level window, from the top down, each through its
+// shape and past what the windows above it cover; the desktop's colour fills what no window
+// covers. Each pixel of the screen is written once.
 void compose_screen() {
   const auto screen = gdi::screen_surface();
   if (!screen) return;
@@ -148,34 +149,40 @@ void compose_screen() {
     for (HWND h : std::vector<HWND>(d->children))
       if (const Window* w = window_of(h); w && w->thread_id == platform_thread && (w->style & WS_VISIBLE))
         redraw_window(h, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  const std::uint32_t background = gdi::pixel_of(GetSysColor(COLOR_DESKTOP), screen->format);
-  for (int y = 0; y < screen->height; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(screen->row(y));
-    std::fill(row, row + screen->width, background);
-  }
-  const Window* d = window_of(desktop().desktop_window);
-  if (!d) return;
-  for (auto it = d->children.rbegin(); it != d->children.rend(); ++it) {
-    const Window* w = window_of(*it);
-    if (!w || !(w->style & WS_VISIBLE) || !w->surface) continue;
-    const gdi::Surface& pixels = *w->surface;
-    gdi::OwnedRegion shown;
-    set_box(shown.region, 0, 0, pixels.width, pixels.height);
-    keep_shape(*w, POINT{0, 0}, shown.region);
-    pixman_region32_translate(&shown.region, w->rect.left, w->rect.top);
-    gdi::OwnedRegion on_screen;
-    set_box(on_screen.region, 0, 0, screen->width, screen->height);
-    pixman_region32_intersect(&shown.region, &shown.region, &on_screen.region);
-    int n = 0;
-    const pixman_box32_t* boxes = pixman_region32_rectangles(&shown.region, &n);
-    for (int i = 0; i < n; ++i) {
-      const pixman_box32_t& b = boxes[i];
-      for (int y = b.y1; y < b.y2; ++y) {
-        const auto* from = reinterpret_cast<const std::uint32_t*>(pixels.row(y - w->rect.top)) + (b.x1 - w->rect.left);
-        std::copy(from, from + (b.x2 - b.x1), reinterpret_cast<std::uint32_t*>(screen->row(y)) + b.x1);
+  gdi::OwnedRegion uncovered;
+  set_box(uncovered.region, 0, 0, screen->width, screen->height);
+  if (const Window* d = window_of(desktop().desktop_window)) {
+    for (HWND h : d->children) {
+      const Window* w = window_of(h);
+      if (!w || !(w->style & WS_VISIBLE) || !w->surface) continue;
+      const gdi::Surface& pixels = *w->surface;
+      gdi::OwnedRegion shown;
+      set_box(shown.region, 0, 0, pixels.width, pixels.height);
+      keep_shape(*w, POINT{0, 0}, shown.region);
+      pixman_region32_translate(&shown.region, w->rect.left, w->rect.top);
+      pixman_region32_intersect(&shown.region, &shown.region, &uncovered.region);
+      pixman_region32_subtract(&uncovered.region, &uncovered.region, &shown.region);
+      int n = 0;
+      const pixman_box32_t* boxes = pixman_region32_rectangles(&shown.region, &n);
+      for (int i = 0; i < n; ++i) {
+        const pixman_box32_t& b = boxes[i];
+        for (int y = b.y1; y < b.y2; ++y) {
+          const auto* from =
+              reinterpret_cast<const std::uint32_t*>(pixels.row(y - w->rect.top)) + (b.x1 - w->rect.left);
+          std::copy(from, from + (b.x2 - b.x1), reinterpret_cast<std::uint32_t*>(screen->row(y)) + b.x1);
+        }
       }
+      if (!pixman_region32_not_empty(&uncovered.region)) return;
     }
   }
+  const std::uint32_t background = gdi::pixel_of(GetSysColor(COLOR_DESKTOP), screen->format);
+  int n = 0;
+  const pixman_box32_t* boxes = pixman_region32_rectangles(&uncovered.region, &n);
+  for (int i = 0; i < n; ++i)
+    for (int y = boxes[i].y1; y < boxes[i].y2; ++y) {
+      auto* row = reinterpret_cast<std::uint32_t*>(screen->row(y));
+      std::fill(row + boxes[i].x1, row + boxes[i].x2, background);
+    }
 }
 
 const bool hooks_installed =
