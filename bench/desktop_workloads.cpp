@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "bench/skins.h"
 #include "bench/workloads.h"
+#ifndef _WIN32
+#include "bench/skins.h"
 #include "demo/skin_atlas.h"
 #include "demo/window_painter.h"
+#endif
 
 namespace veneer::bench {
 

@@ -30,8 +30,9 @@ void draw_plain_frame(HWND window, HDC dc) {
   if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return;
   const RECT whole{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
   const RECT client = client_rect_in_parent(*w);
-  const RECT inner{client.left - w->rect.left, client.top - w->rect.top, client.right - w->rect.left,
-                   client.bottom - w->rect.top};
+  auto from_corner = [](LONG a, LONG corner) { return wrapped_sum(a, -static_cast<long long>(corner)); };
+  const RECT inner{from_corner(client.left, w->rect.left), from_corner(client.top, w->rect.top),
+                   from_corner(client.right, w->rect.left), from_corner(client.bottom, w->rect.top)};
   // The frame only: the client area is the program's.
   HRGN saved = CreateRectRgn(0, 0, 0, 0);
   const bool had_clip = saved && GetClipRgn(dc, saved) == 1;

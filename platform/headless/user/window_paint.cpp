@@ -21,6 +21,13 @@ pixman_box32_t client_box(const Window& w) {
           static_cast<int32_t>(std::max<long long>(0, static_cast<long long>(c.bottom) - c.top))};
 }
 
+// A window's rectangle as a region; empty when it wraps past the end of the int range.
+void region_of_box(const RECT& r, gdi::OwnedRegion& out) {
+  if (r.left >= r.right || r.top >= r.bottom) return;
+  const pixman_box32_t box{r.left, r.top, r.right, r.bottom};
+  pixman_region32_reset(&out.region, &box);
+}
+
 bool needs_paint(const Window& w) { return w.internal_paint || pixman_region32_not_empty(&w.update.region); }
 
 // Children take part unless the call says otherwise; by default they do where the parent does
@@ -86,12 +93,12 @@ void mark(HWND window, const pixman_region32_t* area, UINT flags) {
     OwnedRegion in_child;
     if (area) {
       pixman_region32_copy(&in_child.region, const_cast<pixman_region32_t*>(area));
-      const pixman_box32_t box{r.left, r.top, r.right, r.bottom};
       OwnedRegion child_box;
-      pixman_region32_reset(&child_box.region, &box);
+      region_of_box(r, child_box);
       pixman_region32_intersect(&in_child.region, &in_child.region, &child_box.region);
       if (!pixman_region32_not_empty(&in_child.region)) continue;
-      pixman_region32_translate(&in_child.region, -cr.left, -cr.top);
+      pixman_region32_translate(&in_child.region, wrapped_coordinate(-static_cast<long long>(cr.left)),
+                                wrapped_coordinate(-static_cast<long long>(cr.top)));
     }
     mark(c, area ? &in_child.region : nullptr, child_flags);
   }
@@ -158,8 +165,7 @@ void window_hidden(HWND window) {
   const Window* w = window_of(window);
   if (!w) return;
   OwnedRegion gone;
-  const pixman_box32_t box{w->rect.left, w->rect.top, w->rect.right, w->rect.bottom};
-  pixman_region32_reset(&gone.region, &box);
+  region_of_box(w->rect, gone);
   if (window_of(w->parent) && w->parent != desktop().desktop_window)
     redraw_window(w->parent, &gone.region, RDW_INVALIDATE | RDW_ERASE);
 }
@@ -167,8 +173,10 @@ void window_hidden(HWND window) {
 void window_placed(HWND window, const RECT& old_rect) {
   Window* w = window_of(window);
   if (!w) return;
-  const bool resized = old_rect.right - old_rect.left != w->rect.right - w->rect.left ||
-                       old_rect.bottom - old_rect.top != w->rect.bottom - w->rect.top;
+  // Sizes as 64-bit sums: a window may lie anywhere in the int range.
+  auto width = [](const RECT& r) { return static_cast<long long>(r.right) - r.left; };
+  auto height = [](const RECT& r) { return static_cast<long long>(r.bottom) - r.top; };
+  const bool resized = width(old_rect) != width(w->rect) || height(old_rect) != height(w->rect);
   if (resized) {
     w->surface.reset();
     redraw_window(window, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -177,8 +185,7 @@ void window_placed(HWND window, const RECT& old_rect) {
   const bool moved = old_rect.left != w->rect.left || old_rect.top != w->rect.top;
   if ((resized || moved) && w->parent != desktop().desktop_window && window_of(w->parent)) {
     OwnedRegion old_place;
-    const pixman_box32_t box{old_rect.left, old_rect.top, old_rect.right, old_rect.bottom};
-    pixman_region32_reset(&old_place.region, &box);
+    region_of_box(old_rect, old_place);
     redraw_window(w->parent, &old_place.region, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
     if (moved && !resized) redraw_window(window, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   }
