@@ -427,16 +427,30 @@ void draw_from_source(const Job& job, RopRow op, const std::uint8_t* pattern) {
   const bool merge_rows = job.merge != Merge::None && rows.merging;
   const bool copy = job.index == 0xcc && !merge_rows;
   const bool same_format = source.identity() && job.src->format == F;
-  // A copy between equal formats goes straight across; a copy of colour rows is made in place.
+  // A copy between equal formats goes straight across; another copy is converted in place (the
+  // conversion writes only the pixels it is given, monochrome bits included).
   const bool straight = copy && same_format;
-  const bool in_place = copy && F != PixelFormat::Mono;
+  const bool in_place = copy;
   // Another operation between equal formats reads the source row where it lies (monochrome
   // rows when their bits line up), without a converted copy.
   const int sx = same_format ? cols.pick(0) : 0;  // the first source column, where it lines up
   const bool direct = !copy && !merge_rows && same_format && (F != PixelFormat::Mono || (sx & 7) == bit);
+  // A monochrome source (a mask) drawn into 32-bit colour with another operation is turned into
+  // colours as the operation reads it.
+  const bool mono_direct =
+      F == PixelFormat::Bgrx32 && !copy && !merge_rows && source.identity() && job.src->format == PixelFormat::Mono;
   const std::size_t source_offset =
       F == PixelFormat::Mono ? static_cast<std::size_t>(sx >> 3) : static_cast<std::size_t>(sx) * pixel_bytes(F);
-  RowBuffer row_buf(straight || in_place || direct ? 0 : span + 8), acc_buf(merge_rows ? span + 8 : 0);
+  RowBuffer row_buf(straight || in_place || direct || mono_direct ? 0 : span + 8), acc_buf(merge_rows ? span + 8 : 0);
+  if (mono_direct) {
+    const MonoSourceRopRow mono_op = mono_source_rop_row(job.index);
+    const int mono_sx = cols.pick(0);
+    const std::uint32_t zero = pixel_of(job.dst_text_color, F), one = pixel_of(job.dst_bk_color, F);
+    for (int r = 0; r < rows.count(); ++r)
+      mono_op(job.dst->row(rows.first + r) + static_cast<std::size_t>(x0) * 4, job.src->row(rows.pick(r)), mono_sx,
+              pattern, count, zero, one);
+    return;
+  }
   for (int r = 0; r < rows.count(); ++r) {
     std::uint8_t* drow = job.dst->row(rows.first + r);
     if (straight) {
@@ -448,7 +462,10 @@ void draw_from_source(const Job& job, RopRow op, const std::uint8_t* pattern) {
       continue;
     }
     if (in_place) {
-      source.into(rows.pick(r), drow + static_cast<std::size_t>(x0) * pixel_bytes(F), 0);
+      source.into(rows.pick(r),
+                  drow + (F == PixelFormat::Mono ? static_cast<std::size_t>(x0 >> 3)
+                                                 : static_cast<std::size_t>(x0) * pixel_bytes(F)),
+                  bit);
       continue;
     }
     if (direct) {

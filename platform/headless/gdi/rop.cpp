@@ -126,6 +126,67 @@ RopRow rop_row(unsigned index) { return table[index & 0xff]; }
 
 namespace {
 
+// For each byte of a monochrome row, its eight pixels as 32-bit lane masks (all ones for a 1
+// bit), the first pixel (the highest bit) first.
+struct BitMasks {
+  std::uint32_t lanes[256][8];
+};
+
+constexpr BitMasks make_bit_masks() {
+  BitMasks m{};
+  for (unsigned b = 0; b < 256; ++b)
+    for (unsigned k = 0; k < 8; ++k) m.lanes[b][k] = (b >> (7 - k)) & 1u ? 0xffffffffu : 0u;
+  return m;
+}
+
+constexpr BitMasks bit_masks = make_bit_masks();
+
+template <unsigned R>
+void mono_source_loop(std::uint8_t* d, const std::uint8_t* src, int sx, const std::uint8_t* p, int count,
+                      std::uint32_t zero, std::uint32_t one) {
+  constexpr bool use_p = rop_uses_pattern(R);
+  auto pixel_at = [&](int i) {
+    std::uint32_t pw = 0, dw;
+    if constexpr (use_p) std::memcpy(&pw, p + static_cast<std::size_t>(i) * 4, 4);
+    std::memcpy(&dw, d + static_cast<std::size_t>(i) * 4, 4);
+    const std::uint32_t sw = (src[(sx + i) >> 3] >> (7 - ((sx + i) & 7))) & 1u ? one : zero;
+    dw = apply<R, std::uint32_t>(pw, sw, dw);
+    std::memcpy(d + static_cast<std::size_t>(i) * 4, &dw, 4);
+  };
+  int i = 0;
+  for (; i < count && ((sx + i) & 7) != 0; ++i) pixel_at(i);
+  // Whole source bytes: eight pixels from their lane masks, as two blocks of four.
+  const std::uint64_t zero2 = zero | std::uint64_t{zero} << 32, diff2 = (zero ^ one) | std::uint64_t{zero ^ one} << 32;
+  const Block zeros = {zero2, zero2}, diffs = {diff2, diff2};
+  const std::uint8_t* byte = src + ((sx + i) >> 3);
+  for (; i + 8 <= count; i += 8, ++byte) {
+    const std::uint32_t* lanes = bit_masks.lanes[*byte];
+    const std::size_t at = static_cast<std::size_t>(i) * 4;
+    for (std::size_t half = 0; half < 2; ++half) {
+      Block mask, dw, pw{};
+      std::memcpy(&mask, lanes + half * 4, 16);
+      std::memcpy(&dw, d + at + half * 16, 16);
+      if constexpr (use_p) std::memcpy(&pw, p + at + half * 16, 16);
+      dw = apply<R, Block>(pw, zeros ^ (diffs & mask), dw);
+      std::memcpy(d + at + half * 16, &dw, 16);
+    }
+  }
+  for (; i < count; ++i) pixel_at(i);
+}
+
+template <std::size_t... I>
+constexpr std::array<MonoSourceRopRow, 256> make_mono_source_table(std::index_sequence<I...>) {
+  return {&mono_source_loop<static_cast<unsigned>(I)>...};
+}
+
+constexpr std::array<MonoSourceRopRow, 256> mono_source_table = make_mono_source_table(std::make_index_sequence<256>{});
+
+}  // namespace
+
+MonoSourceRopRow mono_source_rop_row(unsigned index) { return mono_source_table[index & 0xff]; }
+
+namespace {
+
 // Repeats a block of whole pixels (a multiple of the pixel size, so that every copy starts on
 // a pixel) over n bytes; the last copy may stop inside a pixel.
 template <std::size_t Block>
@@ -140,12 +201,18 @@ template <PixelFormat F>
 void fill_pixels(std::uint8_t* out, std::size_t count, std::uint32_t pixel) {
   static_assert(F != PixelFormat::Mono, "monochrome pixels share bytes: fill_pattern fills them");
   if constexpr (F == PixelFormat::Bgrx32) {
-    // Four pixels to a store.
+    // Four pixels to a store, four stores to a step.
     const std::uint64_t two = pixel | std::uint64_t{pixel} << 32;
     const Block four = {two, two};
-    std::size_t i = 0;
-    for (; i + 4 <= count; i += 4) std::memcpy(out + i * 4, &four, 16);
-    for (; i < count; ++i) std::memcpy(out + i * 4, &pixel, 4);
+    std::uint8_t* const end = out + count * 4;
+    for (; end - out >= 64; out += 64) {
+      std::memcpy(out, &four, 16);
+      std::memcpy(out + 16, &four, 16);
+      std::memcpy(out + 32, &four, 16);
+      std::memcpy(out + 48, &four, 16);
+    }
+    for (; end - out >= 16; out += 16) std::memcpy(out, &four, 16);
+    for (; out < end; out += 4) std::memcpy(out, &pixel, 4);
     return;
   }
   constexpr std::size_t size = pixel_bytes(F);
