@@ -6,7 +6,6 @@
 #include "gdi/blit.h"
 
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 #include "gdi/clip.h"
@@ -306,6 +305,30 @@ void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long lo
                 ss.row(src_y + r) + static_cast<std::size_t>(src_x) * size, bytes);
 }
 
+// The rectangles a blit may draw into: nearly always one, held without an allocation; a clip
+// region of many rectangles moves them to the heap.
+class ClipList {
+ public:
+  void push_back(const RECT& r) {
+    if (count_ < std::size(local_)) {
+      local_[count_] = r;
+    } else {
+      if (spill_.empty()) spill_.assign(std::begin(local_), std::end(local_));
+      spill_.push_back(r);
+    }
+    ++count_;
+  }
+  std::size_t size() const { return count_; }
+  const RECT* begin() const { return count_ <= std::size(local_) ? local_ : spill_.data(); }
+  const RECT* end() const { return begin() + count_; }
+  const RECT& operator[](std::size_t i) const { return begin()[i]; }
+
+ private:
+  RECT local_[4] = {};
+  std::vector<RECT> spill_;
+  std::size_t count_ = 0;
+};
+
 struct Blit {
   DeviceContext* dst = nullptr;
   DeviceContext* src = nullptr;
@@ -327,7 +350,7 @@ struct Job {
   long long x = 0, y = 0, w = 0, h = 0;
   long long sx = 0, sy = 0, sw = 0, sh = 0;
   RECT sclip{};                 // what the source context can be read from
-  std::vector<RECT> clips;      // where the destination context may draw
+  ClipList clips;               // where the destination context may draw
   COLORREF src_bk_color = 0;    // source pixels of this colour become 1 in monochrome
   COLORREF dst_text_color = 0;  // monochrome 0 drawn in colour
   COLORREF dst_bk_color = 0;    // monochrome 1 drawn in colour
