@@ -201,18 +201,21 @@ template <PixelFormat F>
 void fill_pixels(std::uint8_t* out, std::size_t count, std::uint32_t pixel) {
   static_assert(F != PixelFormat::Mono, "monochrome pixels share bytes: fill_pattern fills them");
   if constexpr (F == PixelFormat::Bgrx32) {
-    // Four pixels to a store, four stores to a step.
+    // Four pixels to a store, eight stores to a step.
     const std::uint64_t two = pixel | std::uint64_t{pixel} << 32;
     const Block four = {two, two};
-    std::uint8_t* const end = out + count * 4;
-    for (; end - out >= 64; out += 64) {
+    for (std::size_t steps = count / 32; steps != 0; --steps, out += 128) {
       std::memcpy(out, &four, 16);
       std::memcpy(out + 16, &four, 16);
       std::memcpy(out + 32, &four, 16);
       std::memcpy(out + 48, &four, 16);
+      std::memcpy(out + 64, &four, 16);
+      std::memcpy(out + 80, &four, 16);
+      std::memcpy(out + 96, &four, 16);
+      std::memcpy(out + 112, &four, 16);
     }
-    for (; end - out >= 16; out += 16) std::memcpy(out, &four, 16);
-    for (; out < end; out += 4) std::memcpy(out, &pixel, 4);
+    for (std::size_t stores = count % 32 / 4; stores != 0; --stores, out += 16) std::memcpy(out, &four, 16);
+    for (std::size_t rest = count % 4; rest != 0; --rest, out += 4) std::memcpy(out, &pixel, 4);
     return;
   }
   constexpr std::size_t size = pixel_bytes(F);
