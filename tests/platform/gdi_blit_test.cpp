@@ -42,25 +42,89 @@ TEST(GdiBlit, EveryRopOnMonochromeAtUnalignedColumns) {
     for (int white = 0; white < 2; ++white) {
       HGDIOBJ old = SelectObject(dst.dc, GetStockObject(white ? WHITE_BRUSH : BLACK_BRUSH));
       std::uint32_t p = white ? 0xffffffu : 0u;
-      for (unsigned index = 0; index < 256; ++index) {
-        src.set({0xcc, 0xcc, 0xcc, 0});
-        dst.set({0xaa, 0xaa, 0xaa, 0});
-        // Ten pixels from column 3, read from column 6: neither edge falls on a byte.
-        ASSERT_TRUE(BitBlt(dst.dc, 3, 0, 10, 1, src.dc, 6, 0, rop_code(index)));
-        auto got = dst.bytes();
-        std::uint32_t s = 0xcccccc, d = 0xaaaaaa;
-        std::uint32_t shifted = ((s << 3) | (s >> 21)) & 0xffffff;  // source column 6 lands on column 3
-        std::uint32_t result = rop3(index, p, shifted, d);
-        std::uint32_t mask = 0;
-        for (int x = 3; x < 13; ++x) mask |= 1u << (23 - x);
-        std::uint32_t expected = (result & mask) | (d & ~mask & 0xffffff);
-        std::uint32_t actual = (static_cast<std::uint32_t>(got[0]) << 16) | (got[1] << 8) | got[2];
-        EXPECT_EQ(actual, expected) << "rop " << index << " brush " << (white ? "white" : "black");
+      // Ten pixels from column 3, read from column 6 or from column 3: neither edge falls on a
+      // byte, and the source's bits line up with the destination's or do not.
+      for (int from : {6, 3}) {
+        for (unsigned index = 0; index < 256; ++index) {
+          src.set({0xc9, 0x6c, 0x35, 0});
+          dst.set({0xaa, 0xaa, 0xaa, 0});
+          ASSERT_TRUE(BitBlt(dst.dc, 3, 0, 10, 1, src.dc, from, 0, rop_code(index)));
+          auto got = dst.bytes();
+          std::uint32_t s = 0xc96c35, d = 0xaaaaaa;
+          const int k = from - 3;  // source column `from` lands on column 3
+          std::uint32_t shifted = (s << k) & 0xffffff;
+          std::uint32_t result = rop3(index, p, shifted, d);
+          std::uint32_t mask = 0;
+          for (int x = 3; x < 13; ++x) mask |= 1u << (23 - x);
+          std::uint32_t expected = (result & mask) | (d & ~mask & 0xffffff);
+          std::uint32_t actual = (static_cast<std::uint32_t>(got[0]) << 16) | (got[1] << 8) | got[2];
+          EXPECT_EQ(actual, expected) << "rop " << index << " brush " << (white ? "white" : "black") << " from "
+                                      << from;
+        }
       }
       SelectObject(dst.dc, old);
     }
   }
   EXPECT_NO_LEAKS(guard);
+}
+
+// A monochrome source (a mask) read from a column inside a byte, over whole bytes and past
+// them, under every operation with a brush: each bit stands for the destination's background
+// colour (1) or text colour (0) and combines with the brush and the destination as the truth
+// table says; the pixels around the block stay.
+TEST(GdiBlit, EveryRopFromMonochromeIntoThirtyTwoBits) {
+  LeakGuard guard;
+  {
+    MonoCanvas src(48, 1);
+    Canvas dst(40, 1);
+    const std::vector<std::uint8_t> bits = {0x5b, 0xe1, 0x3c, 0x96, 0x0f, 0xa7};
+    src.set(bits);
+    auto source_bit = [&](int x) { return (bits[static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1; };
+    SetBkColor(dst.dc, RGB(0x12, 0x34, 0x56));
+    SetTextColor(dst.dc, RGB(0xa9, 0xcb, 0xed));
+    HBRUSH brush = CreateSolidBrush(RGB(0xf0, 0x0f, 0x66));
+    HGDIOBJ old = SelectObject(dst.dc, brush);
+    const std::uint32_t one = 0x00123456, zero = 0x00a9cbed, pattern = 0x00f00f66;
+    auto before = [](int x) { return 0x00c3a55au ^ (static_cast<std::uint32_t>(x) * 0x010101u); };
+    for (unsigned index = 0; index < 256; ++index) {
+      for (int x = 0; x < 40; ++x) dst.at(x, 0) = before(x);
+      // 29 pixels read from column 5: three up to the next source byte, three whole bytes, two
+      // more.
+      ASSERT_TRUE(BitBlt(dst.dc, 2, 0, 29, 1, src.dc, 5, 0, rop_code(index)));
+      for (int x = 0; x < 40; ++x) {
+        const bool drawn = x >= 2 && x < 31;
+        const std::uint32_t expected =
+            drawn ? rop3(index, pattern, source_bit(x + 3) ? one : zero, before(x)) : before(x);
+        ASSERT_EQ(dst.at(x, 0), expected) << "rop " << index << " column " << x;
+      }
+    }
+    SelectObject(dst.dc, old);
+    DeleteObject(brush);
+  }
+  EXPECT_NO_LEAKS(guard);
+}
+
+// Long spans into monochrome, starting inside a byte or on one: a bit is 1 exactly where its
+// pixel equals the source's background colour, and the bits around the span stay.
+TEST(GdiBlit, ColourToMonochromeOverLongSpans) {
+  Canvas src(64, 1);
+  MonoCanvas mono(64, 1);
+  const std::uint32_t key = 0x0000ff00;
+  for (int x = 0; x < 64; ++x)
+    src.at(x, 0) = (x % 5 == 0 || x % 11 == 3) ? key : 0x00000101u * static_cast<std::uint32_t>(x);
+  SetBkColor(src.dc, RGB(0, 255, 0));
+  const std::vector<std::uint8_t> old(8, 0xa5);
+  auto old_bit = [&](int x) { return (old[static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1; };
+  for (int start : {0, 5})
+    for (int count : {7, 16, 17, 45, 59}) {
+      mono.set(old);
+      ASSERT_TRUE(BitBlt(mono.dc, start, 0, count, 1, src.dc, 2, 0, SRCCOPY));
+      for (int x = 0; x < 64; ++x) {
+        const bool drawn = x >= start && x < start + count;
+        const bool expected = drawn ? src.at(x - start + 2, 0) == key : old_bit(x) != 0;
+        ASSERT_EQ(mono.bit(x, 0), expected) << "start " << start << " count " << count << " column " << x;
+      }
+    }
 }
 
 TEST(GdiBlit, ColourToMonochromeMatchesTheSourceBackgroundOnAllBits) {

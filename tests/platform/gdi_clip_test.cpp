@@ -300,6 +300,34 @@ TEST(ClipRegion, EveryDrawingCallStaysInside) {
   EXPECT_NO_LEAKS(leaks);
 }
 
+// A clip region of many rectangles (squares down a diagonal, each in a band of its own): a blit
+// draws every pixel of each one and nothing between them.
+TEST(ClipRegion, BlitFillsEveryRectangleOfAManyPartRegion) {
+  constexpr int W = 20, H = 20, kSquares = 7;
+  Canvas source(W, H);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) source.at(x, y) = static_cast<std::uint32_t>(y * W + x + 1);
+  Canvas canvas(W, H);
+  canvas.fill(0x00abcdef);
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  for (int i = 0; i < kSquares; ++i) {
+    HRGN square = CreateRectRgn(i * 3, i * 3 + 1, i * 3 + 2, i * 3 + 3);
+    CombineRgn(clip, clip, square, RGN_OR);
+    DeleteObject(square);
+  }
+  ASSERT_EQ(SelectClipRgn(canvas.dc, clip), COMPLEXREGION);
+  ASSERT_TRUE(BitBlt(canvas.dc, 0, 0, W, H, source.dc, 0, 0, SRCCOPY));
+  auto inside = [&](int x, int y) {
+    for (int i = 0; i < kSquares; ++i)
+      if (x >= i * 3 && x < i * 3 + 2 && y >= i * 3 + 1 && y < i * 3 + 3) return true;
+    return false;
+  };
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x)
+      EXPECT_EQ(canvas.at(x, y), inside(x, y) ? source.at(x, y) : 0x00abcdefu) << x << "," << y;
+  DeleteObject(clip);
+}
+
 // A blit from a context to itself reads the pixels as they were before it, in every part of
 // the clip: one part's writes are never another part's source.
 TEST(ClipRegion, BlitWithinOneSurfaceReadsThePixelsBeforeIt) {

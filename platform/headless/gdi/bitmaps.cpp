@@ -23,7 +23,7 @@ HBITMAP make_bitmap(std::shared_ptr<Surface> surface, bool dib_section, const BI
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  BitmapObject* b = find<BitmapObject>(handle);
+  BitmapObject* b = find_held<BitmapObject>(handle);
   b->surface = std::move(surface);
   b->dib_section = dib_section;
   if (header) b->dib_header = *header;
@@ -172,7 +172,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
   // A memory context gives the format of the bitmap selected into it, as Win32 (Wine) does:
   // monochrome and screen-depth bitmaps stay device-dependent; a DIB section gives a DIB
   // section of its own depth and row order, and another depth a bottom-up DIB section.
-  const BitmapObject* b = find<BitmapObject>(d->bitmap);
+  const BitmapObject* b = find_held<BitmapObject>(d->bitmap);
   const Surface& s = *d->surface;
   if (b && b->dib_section) return make_dib_section(width, height, s.format, b->dib_header.biHeight > 0);
   if (s.format == PixelFormat::Mono || s.format == screen_format)

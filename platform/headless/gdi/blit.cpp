@@ -6,7 +6,6 @@
 #include "gdi/blit.h"
 
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 #include "gdi/clip.h"
@@ -26,14 +25,39 @@ long long ceil_div(long long a, long long b) { return -floor_div(-a, b); }
 // Enlarging n source pixels, the rounding added before dividing.
 long long h_grow_of(long long n) { return (n - 1) / 2; }
 
+// The destination columns of a stretch that takes single pixels, as runs of columns that take
+// one source pixel each (an enlarged source pixel is one run), so that each row is filled run
+// by run instead of pixel by pixel.
+struct ColumnRun {
+  int length;  // destination columns
+  int source;  // the source column they all take
+};
+
 // How the pixels of one axis of the destination take their source pixels. For each visible
 // destination pixel, in increasing coordinate: the source pixels it merges (lo..hi, absolute
-// and inside the source) and the one it takes when it does not merge (pick).
+// and inside the source) and the one it takes when it does not merge (pick). The common
+// mappings keep no list per pixel: a one-to-one axis is an offset, and an axis enlarged in
+// order keeps one run per source pixel.
 struct AxisMap {
-  int first = 0;  // first visible destination coordinate (surface coordinates)
-  std::vector<int> lo, hi, pick;
-  int count() const { return static_cast<int>(pick.size()); }
+  enum class Kind {
+    Offset,  // pixel i takes source_first + i
+    Runs,    // runs only (colour columns that need no picks)
+    Picks,   // picks (and runs when enlarged in order); each pixel takes one source pixel
+    Ranges,  // lo, hi and picks
+  };
+  Kind kind = Kind::Offset;
+  int first = 0;   // first visible destination coordinate (surface coordinates)
+  int length = 0;  // visible destination pixels
+  int source_first = 0;
+  bool merging = false;  // some pixel spans more than one source pixel
+  std::vector<int> lo_list, hi_list, picks;
+  std::vector<ColumnRun> runs;
   int source_min = 0, source_max = -1;
+
+  int count() const { return length; }
+  int pick(int i) const { return kind == Kind::Offset ? source_first + i : picks[static_cast<std::size_t>(i)]; }
+  int lo(int i) const { return kind == Kind::Ranges ? lo_list[static_cast<std::size_t>(i)] : pick(i); }
+  int hi(int i) const { return kind == Kind::Ranges ? hi_list[static_cast<std::size_t>(i)] : pick(i); }
 };
 
 // Win32's (Wine's) mapping, measured: shrinking n source pixels onto m, destination pixel k
@@ -41,9 +65,10 @@ struct AxisMap {
 // single one of them where nothing merges (horizontally the last, vertically the first);
 // enlarging, it takes i = floor((k*n + (n-1)/2) / m). A negative extent reverses the order on
 // its side. One quirk is kept: shrinking onto one pixel with neither side mirrored leaves the
-// last source pixel out.
+// last source pixel out. `runs_will_do`: the caller can draw from runs alone, so an axis
+// enlarged in order by at least two on average needs no picks.
 bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src, long long src_extent, int clip_lo,
-                int clip_hi, int src_lo_bound, int src_hi_bound, bool pick_last) {
+                int clip_hi, int src_lo_bound, int src_hi_bound, bool pick_last, bool runs_will_do = false) {
   if (dst_extent == 0 || src_extent == 0) return false;
   bool dst_mirror = dst_extent < 0, src_mirror = src_extent < 0;
   long long m = dst_mirror ? -dst_extent : dst_extent;
@@ -54,55 +79,59 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
   long long j_lo = std::max<long long>(0, clip_lo - dst_start);
   long long j_hi = std::min<long long>(m, clip_hi - dst_start);
   if (j_lo >= j_hi) return false;
+  map.merging = false;
+  map.runs.clear();
   if (m == n && !dst_mirror && !src_mirror) {
     // One to one, the common blit: each visible pixel takes the source pixel at its offset.
     const long long first = std::max<long long>(j_lo, src_lo_bound - src_start);
     const long long last = std::min<long long>(j_hi, src_hi_bound - src_start);
     if (first >= last) return false;
+    map.kind = AxisMap::Kind::Offset;
     map.first = static_cast<int>(dst_start + first);
-    map.lo.resize(static_cast<std::size_t>(last - first));
-    std::iota(map.lo.begin(), map.lo.end(), static_cast<int>(src_start + first));
-    map.hi = map.lo;
-    map.pick = map.lo;
-    map.source_min = static_cast<int>(src_start + first);
+    map.length = static_cast<int>(last - first);
+    map.source_first = static_cast<int>(src_start + first);
+    map.source_min = map.source_first;
     map.source_max = static_cast<int>(src_start + last - 1);
     return true;
   }
   if (m > n && !dst_mirror && !src_mirror) {
-    // Enlarging in order: each pixel takes one source pixel, the next one every m/n pixels;
-    // the quotient is carried along with its remainder instead of divided out per pixel.
-    map.pick.resize(static_cast<std::size_t>(j_hi - j_lo));
-    const long long t = j_lo * n + h_grow_of(n);
-    long long q = t / m, r = t % m;
-    std::size_t count = 0;
-    for (long long j = j_lo; j < j_hi; ++j) {
-      const long long s = src_start + q;
-      if (s >= src_lo_bound && s < src_hi_bound) {
-        if (count == 0) map.first = static_cast<int>(dst_start + j);
-        map.pick[count++] = static_cast<int>(s);
-      } else if (count != 0) {
-        break;  // past the end of the source: the mapped pixels form one run
-      }
-      r += n;
-      if (r >= m) {
-        r -= m;
-        ++q;
-      }
+    // Enlarging in order: source pixel i is taken by the destination pixels from
+    // ceil((i*m - (n-1)/2) / n) up to the first that takes i + 1, one run per source pixel,
+    // worked out per source pixel instead of per destination pixel.
+    const long long h = h_grow_of(n);
+    auto source_of = [&](long long j) { return (j * n + h) / m; };
+    auto first_taking = [&](long long i) { return std::max<long long>(0, ceil_div(i * m - h, n)); };
+    const long long i_first = std::max<long long>(source_of(j_lo), src_lo_bound - src_start);
+    const long long i_last = std::min<long long>(source_of(j_hi - 1), src_hi_bound - 1 - src_start);
+    if (i_first > i_last) return false;
+    map.runs.reserve(static_cast<std::size_t>(i_last - i_first + 1));
+    long long start = std::max(first_taking(i_first), j_lo);
+    map.first = static_cast<int>(dst_start + start);
+    for (long long i = i_first; i <= i_last; ++i) {
+      const long long end = std::min(first_taking(i + 1), j_hi);
+      map.runs.push_back({static_cast<int>(end - start), static_cast<int>(src_start + i)});
+      start = end;
     }
-    if (count == 0) return false;
-    map.pick.resize(count);
-    map.lo = map.pick;
-    map.hi = map.pick;
-    map.source_min = map.pick.front();
-    map.source_max = map.pick.back();
+    map.length = static_cast<int>(start - (map.first - dst_start));
+    map.source_min = static_cast<int>(src_start + i_first);
+    map.source_max = static_cast<int>(src_start + i_last);
+    if (runs_will_do && map.runs.size() * 2 <= static_cast<std::size_t>(map.length)) {
+      map.kind = AxisMap::Kind::Runs;
+      return true;
+    }
+    map.kind = AxisMap::Kind::Picks;
+    map.picks.resize(static_cast<std::size_t>(map.length));
+    auto out = map.picks.begin();
+    for (const ColumnRun& run : map.runs) out = std::fill_n(out, run.length, run.source);
     return true;
   }
-  map.lo.clear();
-  map.hi.clear();
-  map.pick.clear();
-  map.lo.reserve(static_cast<std::size_t>(j_hi - j_lo));
-  map.hi.reserve(static_cast<std::size_t>(j_hi - j_lo));
-  map.pick.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.kind = AxisMap::Kind::Ranges;
+  map.lo_list.clear();
+  map.hi_list.clear();
+  map.picks.clear();
+  map.lo_list.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.hi_list.reserve(static_cast<std::size_t>(j_hi - j_lo));
+  map.picks.reserve(static_cast<std::size_t>(j_hi - j_lo));
   map.first = -1;
   long long h_shrink = (m - 1) / 2, h_grow = h_grow_of(n);
   // Enlarging, k * n + h_grow moves by n from one destination pixel to the next (at most one
@@ -148,13 +177,15 @@ bool build_axis(AxisMap& map, long long dst, long long dst_extent, long long src
     }
     p = std::clamp(p, a, b);
     if (map.first < 0) map.first = static_cast<int>(dst_start + j);
-    map.lo.push_back(static_cast<int>(a));
-    map.hi.push_back(static_cast<int>(b));
-    map.pick.push_back(static_cast<int>(p));
+    map.merging = map.merging || a != b;
+    map.lo_list.push_back(static_cast<int>(a));
+    map.hi_list.push_back(static_cast<int>(b));
+    map.picks.push_back(static_cast<int>(p));
   }
-  if (map.pick.empty()) return false;
-  map.source_min = *std::min_element(map.lo.begin(), map.lo.end());
-  map.source_max = *std::max_element(map.hi.begin(), map.hi.end());
+  if (map.picks.empty()) return false;
+  map.length = static_cast<int>(map.picks.size());
+  map.source_min = *std::min_element(map.lo_list.begin(), map.lo_list.end());
+  map.source_max = *std::max_element(map.hi_list.begin(), map.hi_list.end());
   return true;
 }
 
@@ -168,10 +199,10 @@ void gather(const std::uint8_t* conv, int base, const AxisMap& cols, Merge merge
   for (int c = 0; c < n; ++c) {
     std::uint32_t v;
     if (merge == Merge::None) {
-      v = read_pixel<F>(conv, cols.pick[c] - base);
+      v = read_pixel<F>(conv, cols.pick(c) - base);
     } else {
-      v = read_pixel<F>(conv, cols.lo[c] - base);
-      for (int x = cols.lo[c] + 1; x <= cols.hi[c]; ++x) {
+      v = read_pixel<F>(conv, cols.lo(c) - base);
+      for (int x = cols.lo(c) + 1; x <= cols.hi(c); ++x) {
         std::uint32_t w = read_pixel<F>(conv, x - base);
         v = merge == Merge::And ? (v & w) : (v | w);
       }
@@ -180,21 +211,14 @@ void gather(const std::uint8_t* conv, int base, const AxisMap& cols, Merge merge
   }
 }
 
-// The destination columns of a stretch that takes single pixels, as runs of columns that take
-// one source pixel each (an enlarged source pixel is one run): built once per call, so that
-// each row is filled run by run instead of pixel by pixel.
-struct ColumnRun {
-  int length;  // destination columns
-  int source;  // the source column they all take
-};
-
+// The runs of a map that takes single pixels, built once per call.
 std::vector<ColumnRun> column_runs(const AxisMap& cols) {
   std::vector<ColumnRun> runs;
   for (int c = 0; c < cols.count(); ++c) {
-    if (!runs.empty() && runs.back().source == cols.pick[c])
+    if (!runs.empty() && runs.back().source == cols.pick(c))
       ++runs.back().length;
     else
-      runs.push_back({1, cols.pick[c]});
+      runs.push_back({1, cols.pick(c)});
   }
   return runs;
 }
@@ -281,6 +305,30 @@ void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long lo
                 ss.row(src_y + r) + static_cast<std::size_t>(src_x) * size, bytes);
 }
 
+// The rectangles a blit may draw into: nearly always one, held without an allocation; a clip
+// region of many rectangles moves them to the heap.
+class ClipList {
+ public:
+  void push_back(const RECT& r) {
+    if (count_ < std::size(local_)) {
+      local_[count_] = r;
+    } else {
+      if (spill_.empty()) spill_.assign(std::begin(local_), std::end(local_));
+      spill_.push_back(r);
+    }
+    ++count_;
+  }
+  std::size_t size() const { return count_; }
+  const RECT* begin() const { return count_ <= std::size(local_) ? local_ : spill_.data(); }
+  const RECT* end() const { return begin() + count_; }
+  const RECT& operator[](std::size_t i) const { return begin()[i]; }
+
+ private:
+  RECT local_[4] = {};
+  std::vector<RECT> spill_;
+  std::size_t count_ = 0;
+};
+
 struct Blit {
   DeviceContext* dst = nullptr;
   DeviceContext* src = nullptr;
@@ -302,7 +350,7 @@ struct Job {
   long long x = 0, y = 0, w = 0, h = 0;
   long long sx = 0, sy = 0, sw = 0, sh = 0;
   RECT sclip{};                 // what the source context can be read from
-  std::vector<RECT> clips;      // where the destination context may draw
+  ClipList clips;               // where the destination context may draw
   COLORREF src_bk_color = 0;    // source pixels of this colour become 1 in monochrome
   COLORREF dst_text_color = 0;  // monochrome 0 drawn in colour
   COLORREF dst_bk_color = 0;    // monochrome 1 drawn in colour
@@ -313,27 +361,57 @@ struct Job {
   unsigned index = 0;
 };
 
+// Working bytes for a row or two, zeroed: on the stack up to a few KiB, on the heap beyond, so
+// that a small blit allocates nothing.
+class RowBuffer {
+ public:
+  explicit RowBuffer(std::size_t n) {
+    if (n > sizeof local_) heap_.resize(n);
+    std::memset(data(), 0, n);
+  }
+  RowBuffer(const RowBuffer&) = delete;
+  RowBuffer& operator=(const RowBuffer&) = delete;
+  std::uint8_t* data() { return heap_.empty() ? local_ : heap_.data(); }
+
+ private:
+  alignas(16) std::uint8_t local_[2048];
+  std::vector<std::uint8_t> heap_;
+};
+
+// Whether every destination pixel of the columns takes the next source pixel: a plain blit,
+// or one mirrored on both sides.
+bool one_to_one(const AxisMap& cols) {
+  if (cols.kind == AxisMap::Kind::Offset) return true;
+  if (cols.kind == AxisMap::Kind::Runs || cols.merging) return false;
+  for (int c = 1; c < cols.count(); ++c)
+    if (cols.pick(c) != cols.pick(c - 1) + 1) return false;
+  return true;
+}
+
 // Source rows as the destination's format wants them, for the columns of the job: converted
 // by a function picked once, then taken pixel by pixel, merged, or run by run.
 template <PixelFormat F>
 class SourceRows {
  public:
-  explicit SourceRows(const Job& job) : job_(job), convert_(span_conversion(job.src->format, F)) {
+  explicit SourceRows(const Job& job)
+      : job_(job),
+        convert_(span_conversion(job.src->format, F)),
+        identity_(one_to_one(job.cols)),
+        conv_(identity_ ? 0 : span_bytes(F, 0, job.cols.source_max - job.cols.source_min + 1) + 8) {
     const AxisMap& cols = job.cols;
-    const int count = cols.count();
-    // Columns map one to one: a plain blit, or mirrored on both sides.
-    identity_ = cols.pick.back() - cols.pick.front() == count - 1 && cols.lo == cols.hi;
-    for (int c = 1; c < count && identity_; ++c) identity_ = cols.pick[c] == cols.pick[c - 1] + 1;
-    merge_cols_ = job.merge != Merge::None && cols.lo != cols.hi;
+    merge_cols_ = job.merge != Merge::None && cols.merging;
     colors_.source_background = pixel_of(job.src_bk_color, PixelFormat::Bgr24);  // compared with colour pixels
     colors_.zero = pixel_of(job.dst_text_color, F);
     colors_.one = pixel_of(job.dst_bk_color, F);
     if (identity_) return;
-    conv_.resize(span_bytes(F, 0, cols.source_max - cols.source_min + 1) + 8);
     // Colour stretches that take single pixels and enlarge on average go run by run.
     if constexpr (F != PixelFormat::Mono) {
-      if (!merge_cols_) runs_ = column_runs(cols);
-      if (runs_.size() * 2 > static_cast<std::size_t>(count)) runs_.clear();
+      if (cols.kind == AxisMap::Kind::Runs) {
+        runs_ = &cols.runs;
+      } else if (!merge_cols_) {
+        own_runs_ = column_runs(cols);
+        if (own_runs_.size() * 2 <= static_cast<std::size_t>(cols.count())) runs_ = &own_runs_;
+      }
     }
   }
 
@@ -343,10 +421,10 @@ class SourceRows {
   void into(int sy, std::uint8_t* out, int bit) {
     const AxisMap& cols = job_.cols;
     const std::uint8_t* srow = job_.src->row(sy);
-    if (identity_) return convert_(srow, cols.pick.front(), cols.count(), out, bit, colors_);
+    if (identity_) return convert_(srow, cols.pick(0), cols.count(), out, bit, colors_);
     convert_(srow, cols.source_min, cols.source_max - cols.source_min + 1, conv_.data(), 0, colors_);
     if constexpr (F != PixelFormat::Mono) {
-      if (!runs_.empty()) return fill_runs<F>(conv_.data(), cols.source_min, runs_, out);
+      if (runs_) return fill_runs<F>(conv_.data(), cols.source_min, *runs_, out);
     }
     gather<F>(conv_.data(), cols.source_min, cols, merge_cols_ ? job_.merge : Merge::None, out, bit);
   }
@@ -354,10 +432,11 @@ class SourceRows {
  private:
   const Job& job_;
   SpanConversion convert_;
-  ConversionColors colors_;
   bool identity_ = false, merge_cols_ = false;
-  std::vector<std::uint8_t> conv_;
-  std::vector<ColumnRun> runs_;
+  ConversionColors colors_;
+  RowBuffer conv_;
+  std::vector<ColumnRun> own_runs_;
+  const std::vector<ColumnRun>* runs_ = nullptr;
 };
 
 template <PixelFormat F>
@@ -368,36 +447,63 @@ void draw_from_source(const Job& job, RopRow op, const std::uint8_t* pattern) {
   const int bit = F == PixelFormat::Mono ? (x0 & 7) : 0;
   const std::size_t span = span_bytes(F, bit, count);
   SourceRows<F> source(job);
-  const bool merge_rows = job.merge != Merge::None && rows.lo != rows.hi;
+  const bool merge_rows = job.merge != Merge::None && rows.merging;
   const bool copy = job.index == 0xcc && !merge_rows;
-  // A copy between equal formats goes straight across; a copy of colour rows is made in place.
-  const bool straight = copy && source.identity() && job.src->format == F;
-  const bool in_place = copy && F != PixelFormat::Mono;
-  std::vector<std::uint8_t> row_buf(span + 8), acc_buf;
+  const bool same_format = source.identity() && job.src->format == F;
+  // A copy between equal formats goes straight across; another copy is converted in place (the
+  // conversion writes only the pixels it is given, monochrome bits included).
+  const bool straight = copy && same_format;
+  const bool in_place = copy;
+  // Another operation between equal formats reads the source row where it lies (monochrome
+  // rows when their bits line up), without a converted copy.
+  const int sx = same_format ? cols.pick(0) : 0;  // the first source column, where it lines up
+  const bool direct = !copy && !merge_rows && same_format && (F != PixelFormat::Mono || (sx & 7) == bit);
+  // A monochrome source (a mask) drawn into 32-bit colour with another operation is turned into
+  // colours as the operation reads it.
+  const bool mono_direct =
+      F == PixelFormat::Bgrx32 && !copy && !merge_rows && source.identity() && job.src->format == PixelFormat::Mono;
+  const std::size_t source_offset =
+      F == PixelFormat::Mono ? static_cast<std::size_t>(sx >> 3) : static_cast<std::size_t>(sx) * pixel_bytes(F);
+  RowBuffer row_buf(straight || in_place || direct || mono_direct ? 0 : span + 8), acc_buf(merge_rows ? span + 8 : 0);
+  if (mono_direct) {
+    const MonoSourceRopRow mono_op = mono_source_rop_row(job.index);
+    const int mono_sx = cols.pick(0);
+    const std::uint32_t zero = pixel_of(job.dst_text_color, F), one = pixel_of(job.dst_bk_color, F);
+    for (int r = 0; r < rows.count(); ++r)
+      mono_op(job.dst->row(rows.first + r) + static_cast<std::size_t>(x0) * 4, job.src->row(rows.pick(r)), mono_sx,
+              pattern, count, zero, one);
+    return;
+  }
   for (int r = 0; r < rows.count(); ++r) {
     std::uint8_t* drow = job.dst->row(rows.first + r);
     if (straight) {
-      const std::uint8_t* srow = job.src->row(rows.pick[r]);
+      const std::uint8_t* srow = job.src->row(rows.pick(r));
       if constexpr (F == PixelFormat::Mono)
-        copy_bits(drow, x0, srow, cols.pick.front(), count);
+        copy_bits(drow, x0, srow, sx, count);
       else
-        std::memcpy(drow + static_cast<std::size_t>(x0) * pixel_bytes(F),
-                    srow + static_cast<std::size_t>(cols.pick.front()) * pixel_bytes(F), span);
+        std::memcpy(drow + static_cast<std::size_t>(x0) * pixel_bytes(F), srow + source_offset, span);
       continue;
     }
     if (in_place) {
-      source.into(rows.pick[r], drow + static_cast<std::size_t>(x0) * pixel_bytes(F), 0);
+      source.into(rows.pick(r),
+                  drow + (F == PixelFormat::Mono ? static_cast<std::size_t>(x0 >> 3)
+                                                 : static_cast<std::size_t>(x0) * pixel_bytes(F)),
+                  bit);
       continue;
     }
-    if (!merge_rows || rows.lo[r] == rows.hi[r]) {
-      source.into(rows.pick[r], row_buf.data(), bit);
+    if (direct) {
+      apply_row<F>(op, drow, x0, count, job.src->row(rows.pick(r)) + source_offset, pattern);
+      continue;
+    }
+    if (!merge_rows || rows.lo(r) == rows.hi(r)) {
+      source.into(rows.pick(r), row_buf.data(), bit);
     } else {
-      acc_buf.resize(row_buf.size());
-      source.into(rows.lo[r], row_buf.data(), bit);
-      for (int sy = rows.lo[r] + 1; sy <= rows.hi[r]; ++sy) {
-        source.into(sy, acc_buf.data(), bit);
-        for (std::size_t i = 0; i < span; ++i)
-          row_buf[i] = job.merge == Merge::And ? (row_buf[i] & acc_buf[i]) : (row_buf[i] | acc_buf[i]);
+      std::uint8_t* acc = acc_buf.data();
+      std::uint8_t* row = row_buf.data();
+      source.into(rows.lo(r), row, bit);
+      for (int sy = rows.lo(r) + 1; sy <= rows.hi(r); ++sy) {
+        source.into(sy, acc, bit);
+        for (std::size_t i = 0; i < span; ++i) row[i] = job.merge == Merge::And ? (row[i] & acc[i]) : (row[i] | acc[i]);
       }
     }
     apply_row<F>(op, drow, x0, count, row_buf.data(), pattern);
@@ -422,8 +528,9 @@ void draw(const Job& job) {
 void draw_within(Job& job, const RECT& clip) {
   if (job.src) {
     if (job.plain) return plain_copy(*job.dst, clip, job.x, job.y, job.w, job.h, *job.src, job.sclip, job.sx, job.sy);
+    // Colour columns enlarged in order are drawn run by run and need no list of picks.
     if (!build_axis(job.cols, job.x, job.w, job.sx, job.sw, clip.left, clip.right, job.sclip.left, job.sclip.right,
-                    true))
+                    true, job.dst->format != PixelFormat::Mono))
       return;
     if (!build_axis(job.rows, job.y, job.h, job.sy, job.sh, clip.top, clip.bottom, job.sclip.top, job.sclip.bottom,
                     false))

@@ -107,6 +107,18 @@ void mono_to_colour(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
 // Four bits in the opposite order.
 constexpr std::uint8_t reversed_nibble[16] = {0x0, 0x8, 0x4, 0xc, 0x2, 0xa, 0x6, 0xe,
                                               0x1, 0x9, 0x5, 0xd, 0x3, 0xb, 0x7, 0xf};
+
+// Each byte with its eight bits in the opposite order.
+struct ReversedBytes {
+  std::uint8_t of[256];
+};
+constexpr ReversedBytes make_reversed_bytes() {
+  ReversedBytes r{};
+  for (unsigned b = 0; b < 256; ++b)
+    r.of[b] = static_cast<std::uint8_t>(reversed_nibble[b & 15] << 4 | reversed_nibble[b >> 4]);
+  return r;
+}
+constexpr ReversedBytes reversed_bytes = make_reversed_bytes();
 #endif
 
 // Colour to monochrome: a pixel is 1 where it equals the background. The pixels up to the next
@@ -140,6 +152,17 @@ void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
     // into the byte's order (first pixel highest).
     const __m128i key = _mm_set1_epi32(static_cast<int>(background));
     const std::uint8_t* p = src + static_cast<std::size_t>(sx) * 4;
+    // Sixteen pixels compared at once; their results packed to bytes and gathered as sixteen
+    // bits, first pixel lowest, then each byte reversed into the output's order.
+    for (; i + 16 <= count; i += 16) {
+      const auto* q = reinterpret_cast<const __m128i*>(p + static_cast<std::size_t>(i) * 4);
+      const __m128i a = _mm_cmpeq_epi32(_mm_loadu_si128(q), key), b = _mm_cmpeq_epi32(_mm_loadu_si128(q + 1), key);
+      const __m128i c = _mm_cmpeq_epi32(_mm_loadu_si128(q + 2), key), d = _mm_cmpeq_epi32(_mm_loadu_si128(q + 3), key);
+      const auto bits =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d))));
+      *o++ = reversed_bytes.of[bits & 0xff];
+      *o++ = reversed_bytes.of[bits >> 8];
+    }
     for (; i + 8 <= count; i += 8) {
       const auto* q = reinterpret_cast<const __m128i*>(p + static_cast<std::size_t>(i) * 4);
       const auto first =

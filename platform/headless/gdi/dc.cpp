@@ -18,7 +18,7 @@ void set_window_context_hooks(const WindowContextHooks& hooks) {
   window_hooks() = hooks;
 }
 
-DeviceContext* find_context(HDC dc) { return find<DeviceContext>(dc); }
+DeviceContext* find_context(HDC dc) { return find_held<DeviceContext>(dc); }
 
 void refresh_if_screen(const DeviceContext& dc) {
   if (dc.type == ContextType::Screen && window_hooks().compose_screen) window_hooks().compose_screen();
@@ -49,7 +49,7 @@ HDC create_context(ContextType type) {
   dc->font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
   if (type == ContextType::Memory) {
     dc->bitmap = default_bitmap();
-    dc->surface = find<BitmapObject>(dc->bitmap)->surface;
+    dc->surface = find_held<BitmapObject>(dc->bitmap)->surface;
   } else if (type == ContextType::Screen) {
     dc->surface = screen_surface();
   }
@@ -207,10 +207,10 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
   if (!call_allowed("SelectObject")) return nullptr;
   std::lock_guard lock(platform_lock());
   // The context keeps and compares the handles as they were issued.
-  dc = static_cast<HDC>(canonical_handle(dc));
-  object = canonical_handle(object);
+  dc = static_cast<HDC>(canonical_handle_held(dc));
+  object = canonical_handle_held(object);
   DeviceContext* c = find_context(dc);
-  Object* o = find_any_object(object);
+  Object* o = find_any_object_held(object);
   if (!c || !o) return nullptr;
   switch (o->kind) {
     case ObjectKind::Bitmap: {

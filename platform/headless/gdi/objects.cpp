@@ -2,6 +2,7 @@
 #include "gdi/objects.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "gdi/dib_header.h"
@@ -117,10 +118,13 @@ HGDIOBJ stock_font(const char* face, LONG height, LONG width, LONG weight, BYTE 
 }
 
 StockObjects& stock() {
-  static StockObjects* s = nullptr;
+  // Made once under the lock; every later call (each new context asks four times) only reads
+  // the pointer.
+  static std::atomic<StockObjects*> made{nullptr};
+  if (StockObjects* ready = made.load(std::memory_order_acquire)) return *ready;
   std::lock_guard lock(platform_lock());
-  if (s) return *s;
-  s = new StockObjects;
+  if (StockObjects* ready = made.load(std::memory_order_relaxed)) return *ready;
+  auto* s = new StockObjects;
   // Colours, sizes and faces as Win32 (Wine) reports them through GetObjectA.
   s->objects[WHITE_BRUSH] = stock_brush(BS_SOLID, 0xffffff);
   s->objects[LTGRAY_BRUSH] = stock_brush(BS_SOLID, 0xc0c0c0);
@@ -147,6 +151,7 @@ StockObjects& stock() {
   auto b = std::make_unique<BitmapObject>();
   b->surface = Surface::make(1, 1, PixelFormat::Mono, 2, false);
   s->default_bitmap = static_cast<HBITMAP>(make_stock(std::move(b)));
+  made.store(s, std::memory_order_release);
   return *s;
 }
 
@@ -173,18 +178,18 @@ HBRUSH make_permanent_brush(COLORREF color) { return static_cast<HBRUSH>(stock_b
 HBITMAP default_bitmap() { return stock().default_bitmap; }
 
 const PenObject* selected_pen(const DeviceContext& dc) {
-  const PenObject* p = find<PenObject>(dc.pen);
+  const PenObject* p = find_held<PenObject>(dc.pen);
   return p && p->logpen.lopnStyle != PS_NULL ? p : nullptr;
 }
 
 const BrushObject* selected_brush(const DeviceContext& dc) {
-  const BrushObject* b = find<BrushObject>(dc.brush);
+  const BrushObject* b = find_held<BrushObject>(dc.brush);
   return b && b->logbrush.lbStyle != BS_NULL ? b : nullptr;
 }
 
 // Drops one selection of a pen, brush or font, completing a deletion that waited for it.
 void release_selection(HGDIOBJ handle) {
-  Object* o = find_any_object(handle);
+  Object* o = find_any_object_held(handle);
   if (!o || o->permanent) return;
   if (o->kind != ObjectKind::Pen && o->kind != ObjectKind::Brush && o->kind != ObjectKind::Font) return;
   auto* s = static_cast<SelectableObject*>(o);
@@ -193,14 +198,14 @@ void release_selection(HGDIOBJ handle) {
 }
 
 void release_bitmap(DeviceContext& dc, HDC handle) {
-  BitmapObject* b = find<BitmapObject>(dc.bitmap);
+  BitmapObject* b = find_held<BitmapObject>(dc.bitmap);
   if (!b || b->selected_into != handle) return;
   b->selected_into = nullptr;
   if (b->delete_pending) erase_object(dc.bitmap, ObjectKind::Bitmap);
 }
 
 void add_selection(HGDIOBJ handle) {
-  Object* o = find_any_object(handle);
+  Object* o = find_any_object_held(handle);
   if (!o || o->permanent) return;
   if (o->kind == ObjectKind::Pen || o->kind == ObjectKind::Brush || o->kind == ObjectKind::Font)
     ++static_cast<SelectableObject*>(o)->selections;
@@ -243,7 +248,7 @@ extern "C" {
 
 int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {
   std::lock_guard lock(platform_lock());
-  Object* o = find_any_object(object);
+  Object* o = find_any_object_held(object);
   if (!o) return 0;
   switch (o->kind) {
     case ObjectKind::Bitmap: {
@@ -280,7 +285,7 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {
 
 DWORD WINAPI GetObjectType(HGDIOBJ object) {
   std::lock_guard lock(platform_lock());
-  Object* o = find_any_object(object);
+  Object* o = find_any_object_held(object);
   if (!o) return 0;
   switch (o->kind) {
     case ObjectKind::Pen:
@@ -302,7 +307,7 @@ DWORD WINAPI GetObjectType(HGDIOBJ object) {
 
 BOOL WINAPI DeleteObject(HGDIOBJ object) {
   std::lock_guard lock(platform_lock());
-  Object* o = find_any_object(object);
+  Object* o = find_any_object_held(object);
   if (!o) return FALSE;
   if (o->permanent) return TRUE;  // stock objects stay; Win32 reports success
   switch (o->kind) {

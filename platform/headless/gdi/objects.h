@@ -133,7 +133,7 @@ struct DeviceContext : Object {
   POINT position{};
 };
 
-// The context behind a handle, or null.
+// The context behind a handle, or null; the caller holds platform_lock().
 DeviceContext* find_context(HDC dc);
 // The drawable rectangle of a context, in surface coordinates (empty when it has no surface).
 RECT drawable_rect(const DeviceContext& dc);

@@ -101,6 +101,13 @@ void copy_bits(std::uint8_t* dst, int dst_bit, const std::uint8_t* src, int src_
 using RopRow = void (*)(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n);
 RopRow rop_row(unsigned index);
 
+// The same operation over `count` 32-bit destination pixels whose source is a monochrome row
+// read from bit sx on: each source bit stands for `zero` or `one` as it is read, with no
+// converted copy of the row. p, when used, holds a pattern pixel for each destination pixel.
+using MonoSourceRopRow = void (*)(std::uint8_t* d, const std::uint8_t* src, int sx, const std::uint8_t* p, int count,
+                                  std::uint32_t zero, std::uint32_t one);
+MonoSourceRopRow mono_source_rop_row(unsigned index);
+
 constexpr bool rop_uses_source(unsigned index) { return (((index >> 2) ^ index) & 0x33) != 0; }
 constexpr bool rop_uses_pattern(unsigned index) { return (((index >> 4) ^ index) & 0x0f) != 0; }
 constexpr bool rop_uses_destination(unsigned index) { return (((index >> 1) ^ index) & 0x55) != 0; }

@@ -29,24 +29,6 @@ constexpr std::uintptr_t generation_mask = (std::uintptr_t{1} << generation_bits
 static_assert(tag_bits + slot_bits + generation_bits == 32, "a handle fills exactly 32 bits");
 constexpr int kind_count = static_cast<int>(ObjectKind::Count);
 
-struct Slot {
-  std::uintptr_t generation = 1;
-  std::unique_ptr<Object> object;
-};
-
-struct Table {
-  std::vector<Slot> slots;
-  std::vector<std::uintptr_t> free_slots;
-  std::array<std::size_t, kind_count> live{};
-  std::array<std::size_t, kind_count> created{};
-  std::array<unsigned, kind_count> fail_at{};  // 0: no fault pending
-  std::unordered_map<DWORD, std::size_t> gdi_per_process;
-  // Faultable calls made, and pending faults, by function; looked up by name without making a
-  // string, since every blit and selection asks.
-  std::map<std::string, std::size_t, std::less<>> calls;
-  std::map<std::string, unsigned, std::less<>> call_fail_at;
-};
-
 constexpr const char* faultable_functions[] = {"BitBlt",
                                                "StretchBlt",
                                                "SelectObject",
@@ -68,6 +50,37 @@ constexpr const char* faultable_functions[] = {"BitBlt",
                                                "GetModuleFileNameA",
                                                "GetProcessMemoryInfo",
                                                "GradientFill"};
+
+struct Slot {
+  std::uintptr_t generation = 1;
+  std::unique_ptr<Object> object;
+};
+
+struct Table {
+  std::vector<Slot> slots;
+  std::vector<std::uintptr_t> free_slots;
+  std::array<std::size_t, kind_count> live{};
+  std::array<std::size_t, kind_count> created{};
+  std::array<unsigned, kind_count> fail_at{};  // 0: no fault pending
+  std::unordered_map<DWORD, std::size_t> gdi_per_process;
+  // Faultable calls made, and pending faults, by function: the listed functions counted by
+  // their place in the list (every blit and selection asks), any other name by name.
+  std::array<std::size_t, std::size(faultable_functions)> listed_calls{};
+  std::map<std::string, std::size_t, std::less<>> calls;
+  std::map<std::string, unsigned, std::less<>> call_fail_at;
+};
+
+// The place of a function in faultable_functions, or -1. The platform names the functions with
+// literals, which the linker keeps once, so their address usually answers before any text is
+// compared.
+int faultable_index(const char* function) {
+  const int count = static_cast<int>(std::size(faultable_functions));
+  for (int i = 0; i < count; ++i)
+    if (faultable_functions[i] == function) return i;
+  for (int i = 0; i < count; ++i)
+    if (std::strcmp(faultable_functions[i], function) == 0) return i;
+  return -1;
+}
 
 Table& table() {
   static Table* t = new Table;  // never destroyed: objects may be released during exit
@@ -143,9 +156,13 @@ bool call_allowed(const char* function) {
   std::lock_guard lock(platform_lock());
   auto& t = table();
   const std::string_view name(function);
-  auto counted = t.calls.find(name);
-  if (counted == t.calls.end()) counted = t.calls.emplace(std::string(name), 0).first;
-  ++counted->second;
+  if (const int listed = faultable_index(function); listed >= 0) {
+    ++t.listed_calls[static_cast<std::size_t>(listed)];
+  } else {
+    auto counted = t.calls.find(name);
+    if (counted == t.calls.end()) counted = t.calls.emplace(std::string(name), 0).first;
+    ++counted->second;
+  }
   if (t.call_fail_at.empty()) return true;
   auto it = t.call_fail_at.find(name);
   if (it == t.call_fail_at.end() || --it->second != 0) return true;
@@ -177,16 +194,24 @@ void* insert_object(std::unique_ptr<Object> object) {
   return encode(index, s.generation);
 }
 
-Object* find_any_object(const void* handle) {
-  std::lock_guard lock(platform_lock());
+Object* find_any_object_held(const void* handle) {
   Slot* s = decode(handle);
   return s ? s->object.get() : nullptr;
 }
 
-void* canonical_handle(const void* handle) {
-  std::lock_guard lock(platform_lock());
+void* canonical_handle_held(const void* handle) {
   if (!decode(handle)) return const_cast<void*>(handle);
   return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(handle) & 0xffffffffu);
+}
+
+Object* find_any_object(const void* handle) {
+  std::lock_guard lock(platform_lock());
+  return find_any_object_held(handle);
+}
+
+void* canonical_handle(const void* handle) {
+  std::lock_guard lock(platform_lock());
+  return canonical_handle_held(handle);
 }
 
 Object* find_object(const void* handle, ObjectKind kind) {
@@ -252,10 +277,8 @@ void fail_nth_call(const char* function, unsigned n) {
 std::vector<CallCount> faultable_calls() {
   std::lock_guard lock(platform_lock());
   std::vector<CallCount> out;
-  for (const char* f : faultable_functions) {
-    auto it = table().calls.find(f);
-    if (it != table().calls.end() && it->second) out.push_back({f, it->second});
-  }
+  for (std::size_t i = 0; i < std::size(faultable_functions); ++i)
+    if (const std::size_t n = table().listed_calls[i]) out.push_back({faultable_functions[i], n});
   return out;
 }
 
@@ -273,6 +296,7 @@ std::size_t creations(ObjectKind kind) {
 void reset_creation_counts() {
   std::lock_guard lock(platform_lock());
   table().created.fill(0);
+  table().listed_calls.fill(0);
   table().calls.clear();
 }
 

@@ -56,6 +56,17 @@ T* find(const void* handle) {
   return static_cast<T*>(find_object(handle, T::object_kind));
 }
 
+// The same lookups for a caller that holds platform_lock() already (a call that looks up
+// several handles, or the same one more than once, takes the lock once).
+Object* find_any_object_held(const void* handle);
+void* canonical_handle_held(const void* handle);
+
+template <typename T>
+T* find_held(const void* handle) {
+  Object* o = find_any_object_held(handle);
+  return o && o->kind == T::object_kind ? static_cast<T*>(o) : nullptr;
+}
+
 template <typename T, typename Handle, typename... Args>
 Handle create(Args&&... args) {
   if (!creation_allowed(T::object_kind)) return nullptr;
