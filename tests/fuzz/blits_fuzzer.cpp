@@ -15,20 +15,13 @@
 #include <set>
 #include <vector>
 
+#include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/dib_section.h"
 #include <veneer/framework/win32_api.h>
 #include <veneer/headless/testing.h>
 
 namespace {
-
-// A failed check names itself before the crash, so that a finding is read at once.
-#define require(condition) check((condition), #condition, __LINE__)
-void check(bool ok, const char* what, int line) {
-  if (ok) return;
-  std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
-  std::abort();
-}
 
 // A bitmap in a memory context, with its pixels read back through GetBitmapBits.
 struct Surface {

@@ -13,18 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/fuzz/fuzz_check.h"
 #include <veneer/framework/win32_api.h>
 #include <veneer/headless/testing.h>
 
 namespace {
-
-// A failed check names itself before the crash, so that a finding is read at once.
-#define require(condition) check((condition), #condition, __LINE__)
-void check(bool ok, const char* what, int line) {
-  if (ok) return;
-  std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
-  std::abort();
-}
 
 // The file the input is written to, in a scratch folder of this process removed at exit. The
 // name is never destroyed: the exit handler still needs it.

@@ -19,6 +19,7 @@
 #include <map>
 #include <string>
 
+#include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/fuzz_input.h"
 #include <veneer/framework/afx.h>
 #include <veneer/veneer.h>
@@ -26,14 +27,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A failed check names itself before the crash, so that a finding is read at once.
-#define require(condition) check((condition), #condition, __LINE__)
-void check(bool ok, const char* what, int line) {
-  if (ok) return;
-  std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
-  std::abort();
-}
 
 std::string str(const CStringT& s) { return std::string(s.GetString(), static_cast<std::size_t>(s.GetLength())); }
 CStringT cstr(const std::string& s) { return CStringT(s.data(), static_cast<int>(s.size())); }
