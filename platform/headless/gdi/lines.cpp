@@ -17,16 +17,40 @@ bool inside(const RECT& r, long long x, long long y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-// The nearest whole number to num/den (den > 0), halves going to the smaller one: Win32's
-// lines put a pixel exactly between two rows (or columns) on the upper (or left) one, in
-// whichever direction they are drawn, so that a line and its reverse cover the same pixels.
-// Lines may run between any two 32-bit points, so num reaches 2^64: the sums are 128-bit.
-long long round_half_down(__int128 num, long long den) {
-  __int128 a = 2 * num - den, b = 2 * static_cast<__int128>(den);  // ceil(a / b)
-  __int128 q = a / b;
-  if (a % b != 0 && a > 0) ++q;
-  return static_cast<long long>(q);
-}
+// The nearest whole numbers to num * i / den (den > 0, |num| <= den) for i = first, first + 1,
+// ..., halves going to the smaller one: Win32's lines put a pixel exactly between two rows (or
+// columns) on the upper (or left) one, in whichever direction they are drawn, so that a line
+// and its reverse cover the same pixels. Lines may run between any two 32-bit points, so
+// num * i reaches 2^64: the first value takes one 128-bit division; after it a remainder is
+// carried, which moves by at most one divisor a step.
+class HalfDownSteps {
+ public:
+  HalfDownSteps(long long num, long long den, long long first) : divisor_(2 * den), step_(2 * num) {
+    // The value is ceil((2 num i - den) / (2 den)) = -floor(c / (2 den)), c = den - 2 num i.
+    const __int128 c = static_cast<__int128>(den) - 2 * static_cast<__int128>(num) * first;
+    __int128 q = c / divisor_, r = c % divisor_;
+    if (r < 0) {
+      r += divisor_;
+      --q;
+    }
+    quotient_ = static_cast<long long>(q);
+    remainder_ = static_cast<long long>(r);
+  }
+  long long value() const { return -quotient_; }
+  void next() {
+    remainder_ -= step_;
+    if (remainder_ < 0) {
+      remainder_ += divisor_;
+      --quotient_;
+    } else if (remainder_ >= divisor_) {
+      remainder_ -= divisor_;
+      ++quotient_;
+    }
+  }
+
+ private:
+  long long divisor_, step_, quotient_ = 0, remainder_ = 0;  // c = quotient * divisor + remainder
+};
 
 // The steps i in [0, count) of a line along one axis, from `start` by `step` (+1 or -1), that
 // land in [lo, hi): a line far longer than the surface only walks the part that can show.
@@ -53,15 +77,19 @@ void draw_line(Surface& s, const RECT& clip, long long x0, long long y0, long lo
   if (adx >= ady) {
     long long step = dx > 0 ? 1 : -1, first, last;
     visible_steps(x0, step, adx, clip.left, clip.right, first, last);
-    for (long long i = first; i < last; ++i) {
-      long long px = x0 + i * step, py = y0 + round_half_down(static_cast<__int128>(dy) * i, adx);
+    if (first >= last) return;
+    HalfDownSteps minor(dy, adx, first);
+    for (long long i = first; i < last; ++i, minor.next()) {
+      long long px = x0 + i * step, py = y0 + minor.value();
       if (inside(clip, px, py)) raster::write_pixel<F>(s.row(static_cast<int>(py)), static_cast<int>(px), pixel);
     }
   } else {
     long long step = dy > 0 ? 1 : -1, first, last;
     visible_steps(y0, step, ady, clip.top, clip.bottom, first, last);
-    for (long long i = first; i < last; ++i) {
-      long long py = y0 + i * step, px = x0 + round_half_down(static_cast<__int128>(dx) * i, ady);
+    if (first >= last) return;
+    HalfDownSteps minor(dx, ady, first);
+    for (long long i = first; i < last; ++i, minor.next()) {
+      long long py = y0 + i * step, px = x0 + minor.value();
       if (inside(clip, px, py)) raster::write_pixel<F>(s.row(static_cast<int>(py)), static_cast<int>(px), pixel);
     }
   }
