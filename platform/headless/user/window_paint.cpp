@@ -237,9 +237,10 @@ BOOL WINAPI RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags)
     limit = &area.region;
   }
   if (window == desktop().desktop_window) {
-    const Window* d = window_of(window);
-    for (HWND h : std::vector<HWND>(d->children))
-      if (flags & RDW_ALLCHILDREN) redraw_window(h, nullptr, flags);
+    // The desktop paints nothing of its own; with RDW_ALLCHILDREN every top-level window
+    // takes the flags, whole.
+    if (!(flags & RDW_ALLCHILDREN)) return TRUE;
+    for (HWND h : std::vector<HWND>(window_of(window)->children)) redraw_window(h, nullptr, flags);
     return TRUE;
   }
   redraw_window(window, limit, flags);
