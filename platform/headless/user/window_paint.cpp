@@ -21,11 +21,8 @@ pixman_box32_t client_box(const Window& w) {
           static_cast<int32_t>(std::max<long long>(0, static_cast<long long>(c.bottom) - c.top))};
 }
 
-// A window's rectangle as a region; empty when it wraps past the end of the int range.
 void region_of_box(const RECT& r, gdi::OwnedRegion& out) {
-  if (r.left >= r.right || r.top >= r.bottom) return;
-  const pixman_box32_t box{r.left, r.top, r.right, r.bottom};
-  pixman_region32_reset(&out.region, &box);
+  set_region_box(out.region, r.left, r.top, r.right, r.bottom);
 }
 
 bool needs_paint(const Window& w) { return w.internal_paint || pixman_region32_not_empty(&w.update.region); }
@@ -133,6 +130,16 @@ bool paint_candidate(HWND window, DWORD thread, const MessageFilter& filter, MSG
 
 }  // namespace
 
+void set_region_box(pixman_region32_t& region, long long left, long long top, long long right, long long bottom) {
+  const auto clamp = [](long long v) { return static_cast<int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX)); };
+  if (left >= right || top >= bottom) {
+    pixman_region32_clear(&region);
+    return;
+  }
+  const pixman_box32_t box{clamp(left), clamp(top), clamp(right), clamp(bottom)};
+  pixman_region32_reset(&region, &box);
+}
+
 bool shown_on_desktop(const Window& w) {
   for (const Window* at = &w; at; at = window_of(at->parent)) {
     if (at->self == desktop().desktop_window) return true;
@@ -195,24 +202,22 @@ void window_placed(HWND window, const RECT& old_rect) {
 
 namespace {
 
-// A rectangle of client coordinates as a region (an inverted one is empty).
-void region_of_rect(const RECT& r, OwnedRegion& out) {
-  const pixman_box32_t box = gdi::normalised_box(r.left, r.top, r.right, r.bottom);
-  if (r.left < r.right && r.top < r.bottom) pixman_region32_reset(&out.region, &box);
-}
-
 // The region behind a region handle, or null.
 const pixman_region32_t* region_of(HRGN region) {
   const auto* r = find<gdi::RegionObject>(region);
   return r ? &r->region : nullptr;
 }
 
+// Every top-level window (the desktop's children), whole.
+void redraw_top_levels(UINT flags) {
+  const Window* d = window_of(desktop().desktop_window);
+  if (!d) return;
+  for (HWND h : std::vector<HWND>(d->children)) redraw_window(h, nullptr, flags);
+}
+
 BOOL redraw_through(HWND window, const pixman_region32_t* area, UINT flags) {
   if (!window) {
-    // No window: every top-level window, as the desktop's children.
-    const Window* d = window_of(desktop().desktop_window);
-    for (HWND h : std::vector<HWND>(d ? d->children : std::vector<HWND>{}))
-      redraw_window(h, nullptr, flags | RDW_FRAME);
+    redraw_top_levels(flags | RDW_FRAME);
     return TRUE;
   }
   if (!checked_window(window)) return FALSE;
@@ -233,14 +238,13 @@ BOOL WINAPI RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags)
   if (region) {
     limit = region_of(region);
   } else if (rect) {
-    region_of_rect(*rect, area);
+    region_of_box(*rect, area);
     limit = &area.region;
   }
   if (window == desktop().desktop_window) {
     // The desktop paints nothing of its own; with RDW_ALLCHILDREN every top-level window
     // takes the flags, whole.
-    if (!(flags & RDW_ALLCHILDREN)) return TRUE;
-    for (HWND h : std::vector<HWND>(window_of(window)->children)) redraw_window(h, nullptr, flags);
+    if (flags & RDW_ALLCHILDREN) redraw_top_levels(flags);
     return TRUE;
   }
   redraw_window(window, limit, flags);
@@ -250,7 +254,7 @@ BOOL WINAPI RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags)
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase) {
   std::lock_guard lock(platform_lock());
   OwnedRegion area;
-  if (rect) region_of_rect(*rect, area);
+  if (rect) region_of_box(*rect, area);
   return redraw_through(window, rect ? &area.region : nullptr, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
 }
 
@@ -262,7 +266,7 @@ BOOL WINAPI InvalidateRgn(HWND window, HRGN region, BOOL erase) {
 BOOL WINAPI ValidateRect(HWND window, const RECT* rect) {
   std::lock_guard lock(platform_lock());
   OwnedRegion area;
-  if (rect) region_of_rect(*rect, area);
+  if (rect) region_of_box(*rect, area);
   return redraw_through(window, rect ? &area.region : nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
 }
 
@@ -316,23 +320,17 @@ HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
   pixman_region32_copy(&painting.region, &w->update.region);
   pixman_region32_clear(&w->update.region);
   w->internal_paint = false;
-  if (w->frame_pending) {
-    w->frame_pending = false;
-    send_message(window, WM_NCPAINT, 1, 0);
-    if (!(w = window_of(window))) return nullptr;
-  }
   HDC dc = window_context(window, false, &painting.region);
   if (!dc) return nullptr;
-  if (w->erase_pending) {
-    w->erase_pending = false;
-    ++w->erases;
-    const LRESULT erased = send_message(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    if ((w = window_of(window))) w->erase_refused = erased == 0;
+  send_erase(window, dc);
+  if (!(w = window_of(window))) {  // destroyed by its own WM_NCPAINT or WM_ERASEBKGND
+    ReleaseDC(window, dc);
+    return nullptr;
   }
   *paint = PAINTSTRUCT{};
   paint->hdc = dc;
-  paint->fErase = w && w->erase_refused ? TRUE : FALSE;
-  if (w) w->erase_refused = false;
+  paint->fErase = w->erase_refused ? TRUE : FALSE;
+  w->erase_refused = false;
   const pixman_box32_t* e = pixman_region32_extents(&painting.region);
   if (pixman_region32_not_empty(&painting.region)) paint->rcPaint = RECT{e->x1, e->y1, e->x2, e->y2};
   return dc;

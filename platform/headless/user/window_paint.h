@@ -9,6 +9,10 @@
 
 namespace veneer::headless {
 
+// Makes region the rectangle [left, right) x [top, bottom), cut to the int range; empty when
+// it has no area (a rectangle that wraps past the end of the int range has none).
+void set_region_box(pixman_region32_t& region, long long left, long long top, long long right, long long bottom);
+
 // Whether the window and every ancestor up to the desktop are visible.
 bool shown_on_desktop(const Window& w);
 

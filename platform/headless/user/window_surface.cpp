@@ -39,16 +39,6 @@ POINT client_offset(const Window& w) {
                wrapped_sum(c.top, -static_cast<long long>(w.rect.top))};
 }
 
-void set_box(pixman_region32_t& region, long long left, long long top, long long right, long long bottom) {
-  const auto clamp = [](long long v) { return static_cast<int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX)); };
-  if (left >= right || top >= bottom) {
-    pixman_region32_clear(&region);
-    return;
-  }
-  const pixman_box32_t box{clamp(left), clamp(top), clamp(right), clamp(bottom)};
-  pixman_region32_reset(&region, &box);
-}
-
 // Cuts a window's shape (window coordinates), placed at `origin` on the surface, out of
 // everything else.
 void keep_shape(const Window& w, POINT origin, pixman_region32_t& region) {
@@ -61,13 +51,22 @@ void keep_shape(const Window& w, POINT origin, pixman_region32_t& region) {
   pixman_region32_intersect(&region, &region, &placed.region);
 }
 
+// A window's rectangle (whole_window) or client area on its top-level window's surface,
+// without its shape.
+void set_area_on_surface(const Window& w, bool whole_window, pixman_region32_t& region) {
+  const POINT o = origin_on_surface(w);
+  const RECT r = whole_window ? w.rect : client_rect_in_parent(w);
+  const POINT off = whole_window ? POINT{0, 0} : client_offset(w);
+  const long long left = static_cast<long long>(o.x) + off.x, top = static_cast<long long>(o.y) + off.y;
+  set_region_box(region, left, top, left + (static_cast<long long>(r.right) - r.left),
+                 top + (static_cast<long long>(r.bottom) - r.top));
+}
+
 void remove_window(const Window& w, pixman_region32_t& region) {
   if (!(w.style & WS_VISIBLE)) return;
-  const POINT o = origin_on_surface(w);
   gdi::OwnedRegion covered;
-  set_box(covered.region, o.x, o.y, static_cast<long long>(o.x) + (w.rect.right - w.rect.left),
-          static_cast<long long>(o.y) + (w.rect.bottom - w.rect.top));
-  keep_shape(w, o, covered.region);
+  set_area_on_surface(w, true, covered.region);
+  keep_shape(w, origin_on_surface(w), covered.region);
   pixman_region32_subtract(&region, &region, &covered.region);
 }
 
@@ -78,29 +77,15 @@ void visible_part(const Window& w, bool whole_window, pixman_region32_t& region)
     return;
   }
   const POINT o = origin_on_surface(w);
-  const long long width = static_cast<long long>(w.rect.right) - w.rect.left;
-  const long long height = static_cast<long long>(w.rect.bottom) - w.rect.top;
-  if (whole_window) {
-    set_box(region, o.x, o.y, o.x + width, o.y + height);
-  } else {
-    const RECT c = client_rect_in_parent(w);
-    const POINT off = client_offset(w);
-    set_box(region, static_cast<long long>(o.x) + off.x, static_cast<long long>(o.y) + off.y,
-            static_cast<long long>(o.x) + off.x + (static_cast<long long>(c.right) - c.left),
-            static_cast<long long>(o.y) + off.y + (static_cast<long long>(c.bottom) - c.top));
-  }
+  set_area_on_surface(w, whole_window, region);
   keep_shape(w, o, region);
   // Each ancestor's client area and shape bound it.
   for (const Window* child = &w; (child->style & WS_CHILD) && child->parent != desktop().desktop_window;) {
     const Window* parent = window_of(child->parent);
     if (!parent) break;
-    const POINT po = origin_on_surface(*parent), poff = client_offset(*parent);
-    const RECT pc = client_rect_in_parent(*parent);
     gdi::OwnedRegion bound;
-    set_box(bound.region, static_cast<long long>(po.x) + poff.x, static_cast<long long>(po.y) + poff.y,
-            static_cast<long long>(po.x) + poff.x + (static_cast<long long>(pc.right) - pc.left),
-            static_cast<long long>(po.y) + poff.y + (static_cast<long long>(pc.bottom) - pc.top));
-    keep_shape(*parent, po, bound.region);
+    set_area_on_surface(*parent, false, bound.region);
+    keep_shape(*parent, origin_on_surface(*parent), bound.region);
     pixman_region32_intersect(&region, &region, &bound.region);
     // Siblings above a window that clips them cover it.
     if (child->style & WS_CLIPSIBLINGS) {
@@ -150,14 +135,14 @@ void compose_screen() {
       if (const Window* w = window_of(h); w && w->thread_id == platform_thread && (w->style & WS_VISIBLE))
         redraw_window(h, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   gdi::OwnedRegion uncovered;
-  set_box(uncovered.region, 0, 0, screen->width, screen->height);
+  set_region_box(uncovered.region, 0, 0, screen->width, screen->height);
   if (const Window* d = window_of(desktop().desktop_window)) {
     for (HWND h : d->children) {
       const Window* w = window_of(h);
       if (!w || !(w->style & WS_VISIBLE) || !w->surface) continue;
       const gdi::Surface& pixels = *w->surface;
       gdi::OwnedRegion shown;
-      set_box(shown.region, 0, 0, pixels.width, pixels.height);
+      set_region_box(shown.region, 0, 0, pixels.width, pixels.height);
       keep_shape(*w, POINT{0, 0}, shown.region);
       pixman_region32_translate(&shown.region, w->rect.left, w->rect.top);
       pixman_region32_intersect(&shown.region, &shown.region, &uncovered.region);
