@@ -1,5 +1,6 @@
 #include "demo/window_painter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -79,21 +80,31 @@ class BorrowedDC : public CDC {
   ~BorrowedDC() { Detach(); }
 };
 
-// A 32-bit top-down DIB section selected into a memory context for the painter, then cut
-// at the key colour into a region.
-bool shape_of(int width, int height, const std::function<void(HDC)>& paint, CRgn& shape) {
+// A fresh 32-bit top-down DIB section of the background colour, drawn into by draw() through a
+// memory context and free again afterwards; its bits are the pixels. False when the section
+// cannot be made.
+bool draw_on_canvas(int width, int height, std::uint32_t background, const std::function<void(HDC)>& draw,
+                    CBitmap& canvas, const std::uint32_t*& pixels) {
   void* raw = nullptr;
-  CBitmap canvas;
   if (!canvas.Attach(top_down_section(width, height, 32, raw))) return false;
   auto* bits = static_cast<std::uint32_t*>(raw);
-  for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) bits[i] = kKey;
+  std::fill(bits, bits + static_cast<std::size_t>(width) * height, background);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, canvas);
-  paint(dc);
-  SelectObject(dc, old);  // the region is read from the bitmap, which must be free for that
+  draw(dc);
+  SelectObject(dc, old);
   DeleteDC(dc);
   GdiFlush();
-  return AfxCreateSkinRegion(&canvas, &shape) != 0;
+  pixels = bits;
+  return true;
+}
+
+// The painting made off screen on the key colour, cut at it into a region.
+bool shape_of(int width, int height, const std::function<void(HDC)>& paint, CRgn& shape) {
+  CBitmap canvas;
+  const std::uint32_t* pixels = nullptr;
+  // The region is read from the bitmap, which draw_on_canvas leaves free for that.
+  return draw_on_canvas(width, height, kKey, paint, canvas, pixels) && AfxCreateSkinRegion(&canvas, &shape) != 0;
 }
 
 // Alpha 255 inside the region, 0 outside.
@@ -116,19 +127,15 @@ bool apply_region(HRGN region, Picture& picture) {
 
 // Copies what draw() puts into a fresh width x height DIB section into the picture.
 bool picture_of(int width, int height, const std::function<bool(HDC)>& draw, Picture& picture) {
-  void* raw = nullptr;
   CBitmap canvas;
-  if (!canvas.Attach(top_down_section(width, height, 32, raw))) return false;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, canvas);
-  const bool drawn = draw(dc);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  GdiFlush();
+  const std::uint32_t* pixels = nullptr;
+  bool drawn = false;
+  if (!draw_on_canvas(
+          width, height, 0, [&](HDC dc) { drawn = draw(dc); }, canvas, pixels))
+    return false;
   picture.width = width;
   picture.height = height;
-  const auto* bits = static_cast<const std::uint32_t*>(raw);
-  picture.pixels.assign(bits, bits + static_cast<std::size_t>(width) * height);
+  picture.pixels.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
   return drawn;
 }
 
