@@ -146,6 +146,10 @@ inline LONG wrapped_coordinate(long long value) { return static_cast<LONG>(stati
 // The sum of two coordinates (or a coordinate and an offset), wrapped the same way.
 inline LONG wrapped_sum(long long a, long long b) { return wrapped_coordinate(a + b); }
 
+// Showing and hiding (window_show.cpp): the style, WM_SHOWWINDOW, painting and, for a hidden
+// foreground window, the next activation.
+void show_window(HWND window);
+void hide_window(HWND window);
 // Z-order and activation (window_show.cpp)
 void link_window(Window& w, HWND insert_after);
 void unlink_window(Window& w);

@@ -236,16 +236,10 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int width
     if (!(w = window_of(window))) return TRUE;
   }
   if (!(flags & SWP_NOZORDER) && insert_after != window) link_window(*w, insert_after);
-  if ((flags & SWP_SHOWWINDOW) && !(w->style & WS_VISIBLE)) {
-    w->style |= WS_VISIBLE;
-    send_message(window, WM_SHOWWINDOW, TRUE, 0);
-    window_shown(window);
-  } else if ((flags & SWP_HIDEWINDOW) && (w->style & WS_VISIBLE)) {
-    w->style &= ~WS_VISIBLE;
-    send_message(window, WM_SHOWWINDOW, FALSE, 0);
-    window_hidden(window);
-    if (desktop().foreground == window) activate_next_after(window);
-  }
+  if (flags & SWP_SHOWWINDOW)
+    show_window(window);
+  else if (flags & SWP_HIDEWINDOW)
+    hide_window(window);
   if (!(w = window_of(window))) return TRUE;
   if (!(flags & SWP_NOACTIVATE) && is_top_level(*w) && (w->style & WS_VISIBLE)) activate_window(window, false);
   return TRUE;

@@ -20,23 +20,6 @@ bool topmost(HWND h) {
   return w && (w->ex_style & WS_EX_TOPMOST);
 }
 
-void show(HWND window) {
-  Window* w = window_of(window);
-  if (!w || (w->style & WS_VISIBLE)) return;
-  w->style |= WS_VISIBLE;
-  send_message(window, WM_SHOWWINDOW, TRUE, 0);
-  window_shown(window);
-}
-
-void hide(HWND window) {
-  Window* w = window_of(window);
-  if (!w || !(w->style & WS_VISIBLE)) return;
-  w->style &= ~WS_VISIBLE;
-  send_message(window, WM_SHOWWINDOW, FALSE, 0);
-  window_hidden(window);
-  if (desktop().foreground == window) activate_next_after(window);
-}
-
 RECT maximized_rect(const Window& w) {
   RECT area;
   if (is_top_level(w)) {
@@ -89,6 +72,23 @@ void restore(HWND window) {
 }
 
 }  // namespace
+
+void show_window(HWND window) {
+  Window* w = window_of(window);
+  if (!w || (w->style & WS_VISIBLE)) return;
+  w->style |= WS_VISIBLE;
+  send_message(window, WM_SHOWWINDOW, TRUE, 0);
+  window_shown(window);
+}
+
+void hide_window(HWND window) {
+  Window* w = window_of(window);
+  if (!w || !(w->style & WS_VISIBLE)) return;
+  w->style &= ~WS_VISIBLE;
+  send_message(window, WM_SHOWWINDOW, FALSE, 0);
+  window_hidden(window);
+  if (desktop().foreground == window) activate_next_after(window);
+}
 
 void link_window(Window& w, HWND insert_after) {
   Window* parent = window_of(w.parent);
@@ -179,42 +179,42 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
   const BOOL was_visible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
   switch (command) {
     case SW_HIDE:
-      hide(window);
+      hide_window(window);
       break;
     case SW_SHOWMINIMIZED:
       minimize(window);
-      show(window);
+      show_window(window);
       activate_window(window, true);
       break;
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:
     case SW_FORCEMINIMIZE:
       minimize(window);
-      show(window);
+      show_window(window);
       break;
     case SW_SHOWMAXIMIZED:
       maximize(window);
-      show(window);
+      show_window(window);
       activate_window(window, true);
       break;
     case SW_SHOWNORMAL:
     case SW_RESTORE:
     case SW_SHOWDEFAULT:
       restore(window);
-      show(window);
+      show_window(window);
       activate_window(window, true);
       break;
     case SW_SHOWNOACTIVATE:
       restore(window);
-      show(window);
+      show_window(window);
       break;
     case SW_SHOW:
       if (was_visible) break;  // an already visible window is left as it is
-      show(window);
+      show_window(window);
       activate_window(window, true);
       break;
     case SW_SHOWNA:
-      show(window);
+      show_window(window);
       break;
     default:
       SetLastError(ERROR_INVALID_PARAMETER);
