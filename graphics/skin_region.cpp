@@ -1,8 +1,9 @@
 // Window regions from skin bitmaps: the bitmap's rectangle less its key-coloured pixels.
 //
-// The pixels are read in bulk, a band of rows at a time, through a 32-bit DIB section; each
-// row becomes the runs of its non-key pixels, rows with the same runs merge into one band of
-// rectangles, and the rectangles become the region a chunk at a time. The result is the same
+// A 32-bit DIB section's pixels are read where they lie; any other bitmap's are read in bulk,
+// a band of rows at a time, through a 32-bit DIB section of our own. Each row becomes the
+// runs of its non-key pixels, rows with the same runs merge into one band of rectangles, and
+// the rectangles become the region a chunk at a time. The result is the same
 // set as subtracting one unit square per key pixel from the whole rectangle, without a
 // pixel read and a region operation per pixel.
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "frame/platform.h"
@@ -171,53 +173,146 @@ void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs, std::
   for (int i = 0; i < count; i += 2) runs.push_back(Run{edge[i], edge[i + 1]});
 }
 
-// Builds the region of the bitmap selected into `bitmap_dc` into `working`; false when the
-// pixels cannot be read or the region cannot be made.
-bool build_region(HDC bitmap_dc, int width, int height, HRGN working) {
-  RegionBuilder builder(working);
-  std::vector<Run> runs, band_runs;
-  std::vector<int> edges(static_cast<std::size_t>(width) + 1);
-  int band_top = 0;
-  // Emits the rectangles of the rows [band_top, bottom) that share band_runs.
-  auto emit = [&](int bottom) {
-    for (const Run& r : band_runs)
-      if (!builder.add(r.left, band_top, r.right, bottom)) return false;
-    return true;
-  };
-  // Takes row y (rows come in order from 0).
-  auto take_row = [&](int y, const std::uint32_t* row) {
-    row_runs(row, width, runs, edges);
-    if (y > 0 && runs == band_runs) return true;
-    if (!emit(y)) return false;
-    band_runs.swap(runs);
-    band_top = y;
-    return true;
-  };
+// Takes rows in order from the top, merges rows of the same runs into bands and hands the
+// bands' rectangles to the builder.
+class RowBands {
+ public:
+  RowBands(HRGN working, int width) : builder_(working), edges_(static_cast<std::size_t>(width) + 1), width_(width) {}
 
-  const int band_rows = static_cast<int>(std::clamp<std::int64_t>(kBandBytes / (4LL * width), 1, height));
-  CDC band_dc;
-  if (!open_memory_context(band_dc, nullptr)) return false;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -band_rows;  // top-down: row 0 first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  CBitmap band;
-  if (!band.Attach(::CreateDIBSection(band_dc.m_hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) || !bits) return false;
-  ScopedSelection band_selection(band_dc.m_hDC, band.m_hObject);
-  if (!band_selection) return false;
-  for (int top = 0; top < height; top += band_rows) {
-    const int rows = std::min(band_rows, height - top);
-    if (!::BitBlt(band_dc.m_hDC, 0, 0, width, rows, bitmap_dc, 0, top, SRCCOPY)) return false;
-    ::GdiFlush();  // the blit must have landed before its bits are read
-    for (int i = 0; i < rows; ++i)
-      if (!take_row(top + i, static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(i) * width))
-        return false;
+  // Takes row y (rows come in order from 0); false when the region cannot be made.
+  bool take(int y, const std::uint32_t* row) {
+    row_runs(row, width_, runs_, edges_);
+    if (y > 0 && runs_ == band_runs_) return true;
+    if (!emit(y)) return false;
+    band_runs_.swap(runs_);
+    band_top_ = y;
+    return true;
   }
-  return emit(height) && builder.finish();
+
+  // Ends the last band at `height` and merges everything into the working region.
+  bool finish(int height) { return emit(height) && builder_.finish(); }
+
+ private:
+  // Emits the rectangles of the rows [band_top_, bottom) that share band_runs_.
+  bool emit(int bottom) {
+    for (const Run& r : band_runs_)
+      if (!builder_.add(r.left, band_top_, r.right, bottom)) return false;
+    return true;
+  }
+
+  RegionBuilder builder_;
+  std::vector<Run> runs_, band_runs_;
+  std::vector<int> edges_;
+  int width_;
+  int band_top_ = 0;
+};
+
+// A top-down 32-bit DIB section of one band of rows, selected into a context of its own:
+// pixels of any bitmap are blitted into it to be read in this one layout.
+class BandSection {
+ public:
+  // False when the context or the section cannot be made.
+  bool open(int width, int rows) {
+    if (!open_memory_context(dc_, nullptr)) return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -rows;  // top-down: row 0 first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    if (!section_.Attach(::CreateDIBSection(dc_.m_hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) || !bits)
+      return false;
+    bits_ = static_cast<const std::uint32_t*>(bits);
+    width_ = width;
+    selection_.emplace(dc_.m_hDC, section_.m_hObject);
+    return static_cast<bool>(*selection_);
+  }
+
+  // Reads `rows` rows of the bitmap selected into `from`, from row `top` on; false when the
+  // blit fails.
+  bool read(HDC from, int top, int rows) {
+    if (!::BitBlt(dc_.m_hDC, 0, 0, width_, rows, from, 0, top, SRCCOPY)) return false;
+    ::GdiFlush();  // the blit must have landed before its bits are read
+    return true;
+  }
+  const std::uint32_t* row(int i) const { return bits_ + static_cast<std::size_t>(i) * static_cast<std::size_t>(width_); }
+
+ private:
+  // Declared so that they go in the reverse order: the selection, the section, the context.
+  CDC dc_;
+  CBitmap section_;
+  std::optional<ScopedSelection> selection_;
+  const std::uint32_t* bits_ = nullptr;
+  int width_ = 0;
+};
+
+// The rows of a 32-bit DIB section in its own memory, in the order they lie there; empty for
+// any other bitmap, or one whose masks put the colours elsewhere.
+struct SectionRows {
+  const std::uint8_t* first = nullptr;
+  std::size_t stride = 0;
+  const std::uint32_t* row(int i) const {
+    return reinterpret_cast<const std::uint32_t*>(first + static_cast<std::size_t>(i) * stride);
+  }
+};
+SectionRows section_rows(HBITMAP bitmap) {
+  DIBSECTION section{};
+  if (::GetObject(bitmap, sizeof section, &section) != static_cast<int>(sizeof section) || !section.dsBm.bmBits ||
+      section.dsBm.bmBitsPixel != 32 || section.dsBm.bmPlanes != 1)
+    return {};
+  const DWORD compression = section.dsBmih.biCompression;
+  const bool standard_masks = compression == BI_RGB ||
+                              (compression == BI_BITFIELDS && section.dsBitfields[0] == 0xFF0000 &&
+                               section.dsBitfields[1] == 0xFF00 && section.dsBitfields[2] == 0xFF);
+  if (!standard_masks) return {};
+  return {static_cast<const std::uint8_t*>(section.dsBm.bmBits), static_cast<std::size_t>(section.dsBm.bmWidthBytes)};
+}
+
+// Whether two rows of 32-bit pixels hold the same colours; the unused byte is ignored.
+bool same_colours(const std::uint32_t* a, const std::uint32_t* b, int width) {
+  std::uint32_t differ = 0;
+  for (int x = 0; x < width; ++x) differ |= a[x] ^ b[x];
+  return (differ & 0xFFFFFF) == 0;
+}
+
+// Whether the section's first row in memory is its top row. The section's record does not
+// say, so the first row k whose colours differ from its mirror (row height-1-k in memory)
+// decides: the platform's own copy of the top row k is compared with memory row k. A section
+// whose every row equals its mirror reads the same either way.
+bool section_is_top_down(const SectionRows& rows, int width, int height, HDC bitmap_dc, BandSection& band) {
+  for (int k = 0; k < height / 2; ++k) {
+    if (same_colours(rows.row(k), rows.row(height - 1 - k), width)) continue;
+    return band.read(bitmap_dc, k, 1) && same_colours(band.row(0), rows.row(k), width);
+  }
+  return true;
+}
+
+// Builds the region of `bitmap`, selected into `bitmap_dc`, into `working`; false when the
+// pixels cannot be read or the region cannot be made. A 32-bit DIB section is read where its
+// pixels lie; any other bitmap is blitted into a 32-bit section a band of rows at a time.
+bool build_region(HBITMAP bitmap, HDC bitmap_dc, int width, int height, HRGN working) {
+  RowBands bands(working, width);
+  const int band_rows = static_cast<int>(std::clamp<std::int64_t>(kBandBytes / (4LL * width), 1, height));
+  BandSection band;
+  const SectionRows rows = section_rows(bitmap);
+  if (rows.first) {
+    if (!band.open(width, 1)) return false;
+    ::GdiFlush();  // drawing still queued for the section lands before its bits are read
+    const bool top_down = section_is_top_down(rows, width, height, bitmap_dc, band);
+    for (int y = 0; y < height; ++y)
+      if (!bands.take(y, rows.row(top_down ? y : height - 1 - y))) return false;
+    return bands.finish(height);
+  }
+  if (!band.open(width, band_rows)) return false;
+  for (int top = 0; top < height; top += band_rows) {
+    const int count = std::min(band_rows, height - top);
+    if (!band.read(bitmap_dc, top, count)) return false;
+    for (int i = 0; i < count; ++i)
+      if (!bands.take(top + i, band.row(i))) return false;
+  }
+  return bands.finish(height);
 }
 
 }  // namespace
@@ -237,7 +332,7 @@ int AfxCreateSkinRegion(CBitmap* bitmap, CRgn* region) {
     ScopedSelection selection(bitmap_dc.m_hDC, bitmap->m_hObject);
     if (!selection) return 0;
     try {
-      if (!build_region(bitmap_dc.m_hDC, width, height, static_cast<HRGN>(working.m_hObject))) return 0;
+      if (!build_region(static_cast<HBITMAP>(bitmap->m_hObject), bitmap_dc.m_hDC, width, height, static_cast<HRGN>(working.m_hObject))) return 0;
     } catch (const std::bad_alloc&) {
       return 0;  // the rows' runs did not fit in memory
     }

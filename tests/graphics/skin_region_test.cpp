@@ -62,6 +62,30 @@ std::string region_text(HRGN region) {
          std::to_string(box.right) + "," + std::to_string(box.bottom) + ")";
 }
 
+// Fills a 32-bit DIB section in the given row order, with its unused top byte set at random
+// (it is not part of the colour), and expects AfxCreateSkinRegion to give the per-pixel region.
+void expect_section_gives_per_pixel_region(int width, int height, bool bottom_up,
+                                           const std::function<COLORREF(int, int)>& colour) {
+  void* bits = nullptr;
+  CBitmap bitmap;
+  ASSERT_TRUE(
+      bitmap.Attach(make_dib_section(width, height, 32, &bits, bottom_up ? RowOrder::BottomUp : RowOrder::TopDown)));
+  auto* p = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = colour(x, y);
+      const std::uint32_t top_byte = static_cast<std::uint32_t>(test_rng()()) & 0xFF000000u;
+      p[(bottom_up ? height - 1 - y : y) * width + x] = top_byte | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
+                                                        static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+    }
+  CRgn region;
+  ASSERT_EQ(AfxCreateSkinRegion(&bitmap, &region), 1);
+  HRGN reference = per_pixel_region(static_cast<HBITMAP>(bitmap.m_hObject));
+  EXPECT_TRUE(EqualRgn(static_cast<HRGN>(region.m_hObject), reference))
+      << region_text(static_cast<HRGN>(region.m_hObject)) << " vs " << region_text(reference);
+  DeleteObject(reference);
+}
+
 TEST_F(SkinRegion, EqualsThePerPixelRegionOnRandomBitmaps) {
   std::uniform_int_distribution<int> side(1, 70);
   const int densities[] = {0, 1, 5, 20, 50, 80, 99, 100};
@@ -90,25 +114,27 @@ TEST_F(SkinRegion, BottomUpSectionsAndTheUnusedByteGiveThePerPixelRegion) {
     const bool bottom_up = round % 2 == 0;
     SCOPED_TRACE(::testing::Message() << width << "x" << height << ", " << density << "% key, "
                                       << (bottom_up ? "bottom-up" : "top-down"));
-    void* bits = nullptr;
-    CBitmap bitmap;
-    ASSERT_TRUE(
-        bitmap.Attach(make_dib_section(width, height, 32, &bits, bottom_up ? RowOrder::BottomUp : RowOrder::TopDown)));
-    auto colour = holes(density, ++seed);
-    auto* p = static_cast<std::uint32_t*>(bits);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        const COLORREF c = colour(x, y);
-        const std::uint32_t top_byte = static_cast<std::uint32_t>(test_rng()()) & 0xFF000000u;
-        p[(bottom_up ? height - 1 - y : y) * width + x] = top_byte | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
-                                                          static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
-      }
-    CRgn region;
-    ASSERT_EQ(AfxCreateSkinRegion(&bitmap, &region), 1);
-    HRGN reference = per_pixel_region(static_cast<HBITMAP>(bitmap.m_hObject));
-    EXPECT_TRUE(EqualRgn(static_cast<HRGN>(region.m_hObject), reference))
-        << region_text(static_cast<HRGN>(region.m_hObject)) << " vs " << region_text(reference);
-    DeleteObject(reference);
+    expect_section_gives_per_pixel_region(width, height, bottom_up, holes(density, ++seed));
+  }
+}
+
+// The rows of a section lie in memory in either order, and nothing in its record says which:
+// sections whose first rows equal their mirrors (top and bottom rows alike) are read the right
+// way up too, and so are sections whose every row equals its mirror.
+TEST_F(SkinRegion, SectionsWhoseOuterRowsMirrorEachOtherGiveThePerPixelRegion) {
+  const int width = 23, height = 17;
+  for (int mirrored_rows : {0, 1, 5, 7, height}) {
+    // Row y and row height-1-y are alike for y < mirrored_rows; past that, rows differ.
+    auto colour = [mirrored_rows](int x, int y) -> COLORREF {
+      const int mirror = height - 1 - y;
+      const int row = std::min(y, mirror) < mirrored_rows ? std::min(y, mirror) : y;
+      return (x * 3 + row * 5) % 7 == 0 || x == row ? kKey : RGB(row, x, 40);
+    };
+    for (bool bottom_up : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << mirrored_rows << " mirrored rows, "
+                                        << (bottom_up ? "bottom-up" : "top-down"));
+      expect_section_gives_per_pixel_region(width, height, bottom_up, colour);
+    }
   }
 }
 
