@@ -237,7 +237,9 @@ class BandSection {
     ::GdiFlush();  // the blit must have landed before its bits are read
     return true;
   }
-  const std::uint32_t* row(int i) const { return bits_ + static_cast<std::size_t>(i) * static_cast<std::size_t>(width_); }
+  const std::uint32_t* row(int i) const {
+    return bits_ + static_cast<std::size_t>(i) * static_cast<std::size_t>(width_);
+  }
 
  private:
   // Declared so that they go in the reverse order: the selection, the section, the context.
@@ -263,9 +265,9 @@ SectionRows section_rows(HBITMAP bitmap) {
       section.dsBm.bmBitsPixel != 32 || section.dsBm.bmPlanes != 1)
     return {};
   const DWORD compression = section.dsBmih.biCompression;
-  const bool standard_masks = compression == BI_RGB ||
-                              (compression == BI_BITFIELDS && section.dsBitfields[0] == 0xFF0000 &&
-                               section.dsBitfields[1] == 0xFF00 && section.dsBitfields[2] == 0xFF);
+  const bool standard_masks =
+      compression == BI_RGB || (compression == BI_BITFIELDS && section.dsBitfields[0] == 0xFF0000 &&
+                                section.dsBitfields[1] == 0xFF00 && section.dsBitfields[2] == 0xFF);
   if (!standard_masks) return {};
   return {static_cast<const std::uint8_t*>(section.dsBm.bmBits), static_cast<std::size_t>(section.dsBm.bmWidthBytes)};
 }
@@ -332,7 +334,9 @@ int AfxCreateSkinRegion(CBitmap* bitmap, CRgn* region) {
     ScopedSelection selection(bitmap_dc.m_hDC, bitmap->m_hObject);
     if (!selection) return 0;
     try {
-      if (!build_region(static_cast<HBITMAP>(bitmap->m_hObject), bitmap_dc.m_hDC, width, height, static_cast<HRGN>(working.m_hObject))) return 0;
+      if (!build_region(static_cast<HBITMAP>(bitmap->m_hObject), bitmap_dc.m_hDC, width, height,
+                        static_cast<HRGN>(working.m_hObject)))
+        return 0;
     } catch (const std::bad_alloc&) {
       return 0;  // the rows' runs did not fit in memory
     }
