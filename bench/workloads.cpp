@@ -28,6 +28,22 @@ Prepared prepare_memcpy() {
   });
 }
 
+// The same memcpy into one of two targets in turn: what a copy into a new bitmap costs when the
+// bitmap it replaces lives until the copy is whole (three 4 MiB buffers in play, not two).
+Prepared prepare_memcpy_alternating() {
+  struct State {
+    std::vector<unsigned char> from = std::vector<unsigned char>(4u * kBlockSide * kBlockSide, 1);
+    std::vector<unsigned char> to[2] = {std::vector<unsigned char>(from.size(), 0),
+                                        std::vector<unsigned char>(from.size(), 0)};
+    unsigned next = 0;
+  };
+  return prepared<State>(std::make_shared<State>(), true, [](State& s) {
+    unsigned char* to = s.to[s.next ^= 1].data();
+    std::memcpy(to, s.from.data(), s.from.size());
+    keep(to);
+  });
+}
+
 // The floor of a gradient fill: the bytes of 800x600 32-bit pixels set to one value.
 Prepared prepare_bare_fill() {
   struct State {
@@ -195,6 +211,8 @@ std::vector<Workload> make_workloads() {
   add("memcpy_4MiB", "memcpy of 4 MiB, the bytes of a 1024x1024 32-bit bitmap", prepare_memcpy);
   add("blit_1024x1024", "AfxDrawNormalBitmap, 1024x1024 32-bit SRCCOPY between memory contexts", prepare_normal_blit);
   add("copy_1024x1024", "AfxCopyBitmap, 1024x1024 32-bit", prepare_copy);
+  add("memcpy_4MiB_two_targets", "memcpy of 4 MiB into one of two targets in turn, as a copy into a new bitmap",
+      prepare_memcpy_alternating);
   add("three_slice_800x30", "AfxDrawHoriRectEx, 800x30 strip, 4-pixel caps, 2-pixel middle", prepare_three_slice);
   add("trans_64_of_1024", "AfxDrawTransBitmap, 64x64 block of a 1024x1024 skin into 800x600", prepare_trans_blit);
   add("trans_64_whole_copy", "the mask blit copying the whole 1024x1024 source, same block",
