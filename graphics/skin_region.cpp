@@ -83,7 +83,10 @@ class RegionBuilder {
   // Merges everything collected into the working region.
   bool finish() {
     if (!flush_chunk()) return false;
-    for (HRGN& level : levels_) {
+    // The highest level holds the first chunks, the top of the bitmap: merging from there
+    // down puts each level's bands below those already merged.
+    for (auto it = levels_.rbegin(); it != levels_.rend(); ++it) {
+      HRGN& level = *it;
       if (!level) continue;
       const bool merged = ::CombineRgn(working_, working_, level, RGN_OR) != ERROR;
       ::DeleteObject(level);

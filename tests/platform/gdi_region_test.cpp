@@ -2,6 +2,9 @@
 // rectangle lists GetRegionData reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "tests/support/gdi_conformance.h"
@@ -132,6 +135,129 @@ TEST(GdiRegion, CreatedFromRectanglesInAnyOrder) {
   auto* data = reinterpret_cast<RGNDATA*>(buf.data());
   data->rdh = {16, RDH_RECTANGLES, 1, 0, {0, 0, 0, 0}};
   EXPECT_EQ(ExtCreateRegion(nullptr, static_cast<DWORD>(buf.size()), data), nullptr);
+  EXPECT_NO_LEAKS(guard);
+}
+
+// Cells of a small grid, and the rectangles Win32 lists for them: each row's runs of covered
+// cells, rows with the same runs joined into one band. Worked out cell by cell, apart from any
+// region code.
+struct Cells {
+  static constexpr int kSide = 20;
+  bool at[kSide][kSide] = {};
+  std::vector<RECT> banded() const {
+    std::vector<RECT> out;
+    std::vector<std::pair<int, int>> band, row;
+    int band_top = 0;
+    auto close_band = [&](int bottom) {
+      for (auto [left, right] : band) out.push_back({left, band_top, right, bottom});
+    };
+    for (int y = 0; y <= kSide; ++y) {
+      row.clear();
+      for (int x = 0; y < kSide && x < kSide; ++x)
+        if (at[y][x] && (x == 0 || !at[y][x - 1])) {
+          int right = x;
+          while (right < kSide && at[y][right]) ++right;
+          row.emplace_back(x, right);
+        }
+      if (y > 0 && row == band) continue;
+      close_band(y);
+      band = row;
+      band_top = y;
+    }
+    return out;
+  }
+};
+
+// A few random rectangles' cells, between rows `top` and `bottom`.
+Cells random_cells(std::mt19937& rng, int top, int bottom) {
+  Cells c;
+  std::uniform_int_distribution<int> count(1, 6), x(0, Cells::kSide - 1), y(top, bottom - 1);
+  for (int n = count(rng); n > 0; --n) {
+    const int x0 = x(rng), x1 = x(rng), y0 = y(rng), y1 = y(rng);
+    for (int row = std::min(y0, y1); row <= std::max(y0, y1); ++row)
+      for (int col = std::min(x0, x1); col <= std::max(x0, x1); ++col) c.at[row][col] = true;
+  }
+  return c;
+}
+
+// A list already in Win32's banded order is kept as it is; the same cells listed any other
+// way (a band's rectangle cut in two, a band cut into two bands, the list reversed, a
+// rectangle twice) give the same bands.
+TEST(GdiRegion, ListsInBandedOrderOrNotGiveWin32sBands) {
+  LeakGuard guard;
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    const std::vector<RECT> bands = random_cells(rng, 0, Cells::kSide).banded();
+    SCOPED_TRACE(::testing::Message() << "round " << round << ", " << bands.size() << " rectangles");
+    std::vector<std::vector<RECT>> lists{bands};
+    const RECT& r = bands[round % bands.size()];
+    std::vector<RECT> cut = bands, reversed(bands.rbegin(), bands.rend()), twice = bands;
+    if (r.right - r.left > 1) {
+      auto at = cut.begin() + (round % bands.size());
+      const LONG middle = (r.left + r.right) / 2;
+      *at = {r.left, r.top, middle, r.bottom};
+      cut.insert(at + 1, {middle, r.top, r.right, r.bottom});
+      lists.push_back(cut);
+    }
+    if (r.bottom - r.top > 1) {
+      const LONG middle = (r.top + r.bottom) / 2;
+      std::vector<RECT> split;
+      bool band_done = false;
+      for (const RECT& b : bands) {
+        if (b.top != r.top) {
+          split.push_back(b);
+        } else if (!band_done) {
+          band_done = true;
+          for (const RECT& c : bands)
+            if (c.top == r.top) split.push_back({c.left, c.top, c.right, middle});
+          for (const RECT& c : bands)
+            if (c.top == r.top) split.push_back({c.left, middle, c.right, c.bottom});
+        }
+      }
+      lists.push_back(split);
+    }
+    lists.push_back(reversed);
+    twice.push_back(r);
+    lists.push_back(twice);
+    for (const std::vector<RECT>& list : lists) {
+      HRGN region = from_rects(list);
+      ASSERT_NE(region, nullptr);
+      EXPECT_EQ(as_lists(read(region).rects), as_lists(bands));
+      DeleteObject(region);
+    }
+  }
+  EXPECT_NO_LEAKS(guard);
+}
+
+// The union of two regions one above the other, touching or apart, into either of them or a
+// third region: Win32's bands, with a band cut between the two joined again.
+TEST(GdiRegion, UnionOfRegionsOneAboveTheOtherGivesWin32sBands) {
+  LeakGuard guard;
+  std::mt19937 rng(11);
+  for (int round = 0; round < 200; ++round) {
+    const int cut = 1 + round % (Cells::kSide - 1);
+    Cells upper = random_cells(rng, 0, cut), lower = random_cells(rng, cut, Cells::kSide);
+    if (round % 3 == 0)  // the last row of the upper cells repeated below: a band cut in two
+      for (int x = 0; x < Cells::kSide; ++x) lower.at[cut][x] = upper.at[cut - 1][x];
+    Cells both = upper;
+    for (int y = cut; y < Cells::kSide; ++y)
+      for (int x = 0; x < Cells::kSide; ++x) both.at[y][x] = lower.at[y][x];
+    SCOPED_TRACE(::testing::Message() << "round " << round << ", cut at row " << cut);
+    for (int into = 0; into < 3; ++into)
+      for (bool upper_first : {true, false}) {
+        HRGN a = from_rects(upper.banded()), b = from_rects(lower.banded()), third = CreateRectRgn(0, 0, 1, 1);
+        HRGN dst = into == 0 ? a : into == 1 ? b : third;
+        ASSERT_NE(CombineRgn(dst, upper_first ? a : b, upper_first ? b : a, RGN_OR), ERROR);
+        const Rects got = read(dst);
+        const std::vector<RECT> expected = both.banded();
+        EXPECT_EQ(as_lists(got.rects), as_lists(expected)) << "into " << into << ", upper first " << upper_first;
+        RECT box = expected.front();
+        for (const RECT& r : expected)
+          box = {std::min(box.left, r.left), box.top, std::max(box.right, r.right), std::max(box.bottom, r.bottom)};
+        EXPECT_EQ(as_lists({got.box}), as_lists({box}));
+        for (HRGN r : {a, b, third}) DeleteObject(r);
+      }
+  }
   EXPECT_NO_LEAKS(guard);
 }
 

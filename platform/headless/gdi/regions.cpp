@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gdi/objects.h"
+#include "gdi/region_data.h"
 #include <veneer/headless/kernel_base.h>
 
 using namespace veneer::headless;
@@ -55,7 +56,8 @@ int WINAPI CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
       ok = pixman_region32_intersect(&d->region, &a->region, &b->region);
       break;
     case RGN_OR:
-      ok = pixman_region32_union(&d->region, &a->region, &b->region);
+      ok = union_stacked(&d->region, &a->region, &b->region) ||
+           pixman_region32_union(&d->region, &a->region, &b->region);
       break;
     case RGN_DIFF:
       ok = pixman_region32_subtract(&d->region, &a->region, &b->region);
@@ -96,6 +98,9 @@ HRGN WINAPI ExtCreateRegion(const void* transform, DWORD size, const RGNDATA* da
   HRGN handle = new_region();
   if (!handle) return nullptr;
   pixman_region32_t* region = &find<RegionObject>(handle)->region;
+  // Rectangles listed the way a region lists its own (GetRegionData's order) are taken as they
+  // are; any other list is sorted and merged.
+  if (adopt_banded(region, boxes.data(), static_cast<int>(boxes.size()))) return handle;
   pixman_region32_fini(region);
   if (!pixman_region32_init_rects(region, boxes.data(), static_cast<int>(boxes.size()))) {
     pixman_region32_init(region);
