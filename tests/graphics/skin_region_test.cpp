@@ -62,6 +62,16 @@ std::string region_text(HRGN region) {
          std::to_string(box.right) + "," + std::to_string(box.bottom) + ")";
 }
 
+// AfxCreateSkinRegion of the bitmap gives the region the per-pixel way gives.
+void expect_per_pixel_region(CBitmap& bitmap) {
+  CRgn region;
+  ASSERT_EQ(AfxCreateSkinRegion(&bitmap, &region), 1);
+  HRGN reference = per_pixel_region(static_cast<HBITMAP>(bitmap.m_hObject));
+  EXPECT_TRUE(EqualRgn(static_cast<HRGN>(region.m_hObject), reference))
+      << region_text(static_cast<HRGN>(region.m_hObject)) << " vs " << region_text(reference);
+  DeleteObject(reference);
+}
+
 // Fills a 32-bit DIB section in the given row order, with its unused top byte set at random
 // (it is not part of the colour), and expects AfxCreateSkinRegion to give the per-pixel region.
 void expect_section_gives_per_pixel_region(int width, int height, bool bottom_up,
@@ -78,12 +88,7 @@ void expect_section_gives_per_pixel_region(int width, int height, bool bottom_up
       p[(bottom_up ? height - 1 - y : y) * width + x] = top_byte | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
                                                         static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
     }
-  CRgn region;
-  ASSERT_EQ(AfxCreateSkinRegion(&bitmap, &region), 1);
-  HRGN reference = per_pixel_region(static_cast<HBITMAP>(bitmap.m_hObject));
-  EXPECT_TRUE(EqualRgn(static_cast<HRGN>(region.m_hObject), reference))
-      << region_text(static_cast<HRGN>(region.m_hObject)) << " vs " << region_text(reference);
-  DeleteObject(reference);
+  expect_per_pixel_region(bitmap);
 }
 
 TEST_F(SkinRegion, EqualsThePerPixelRegionOnRandomBitmaps) {
@@ -95,12 +100,7 @@ TEST_F(SkinRegion, EqualsThePerPixelRegionOnRandomBitmaps) {
     SCOPED_TRACE(::testing::Message() << width << "x" << height << ", " << density << "% key");
     CBitmap bitmap;
     make_dib32(bitmap, width, height, holes(density, ++seed));
-    CRgn region;
-    ASSERT_EQ(AfxCreateSkinRegion(&bitmap, &region), 1);
-    HRGN reference = per_pixel_region(static_cast<HBITMAP>(bitmap.m_hObject));
-    EXPECT_TRUE(EqualRgn(static_cast<HRGN>(region.m_hObject), reference))
-        << region_text(static_cast<HRGN>(region.m_hObject)) << " vs " << region_text(reference);
-    DeleteObject(reference);
+    expect_per_pixel_region(bitmap);
   }
 }
 
