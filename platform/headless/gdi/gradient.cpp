@@ -1,5 +1,6 @@
 // GradientFill for the two rectangle modes, with Win32's 16-bit channel arithmetic.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "gdi/clip.h"
@@ -108,10 +109,12 @@ void fill_horizontal(Surface& s, const Gradient& g) {
     const std::size_t bytes = raster::span_bytes(F, 0, count);
     // The rows are all alike, so they are written in the order they lie in memory (bottom-up
     // surfaces from the bottom row): copying runs measurably slower against the addresses.
+    // Each is one call of the C library's memcpy, which copies a whole row of a few kilobytes
+    // faster than a loop of 64-byte pieces does here.
     const bool ascending = s.stride > 0;
     for (long long i = 0; i < g.y1 - g.y0; ++i) {
       const long long y = ascending ? g.y0 + i : g.y1 - 1 - i;
-      raster::copy_span(s.row(static_cast<int>(y)) + offset, row.data(), bytes);
+      std::memcpy(s.row(static_cast<int>(y)) + offset, row.data(), bytes);
     }
   }
 }
