@@ -241,15 +241,15 @@ void fill_runs(const std::uint8_t* conv, int base, const std::vector<ColumnRun>&
 // Runs the operation over `count` destination pixels from column x of the row, the source and
 // pattern spans laid out as the destination's bytes are (same bit offset for monochrome).
 template <PixelFormat F>
-void apply_row(RopRow op, std::uint8_t* row, int x, int count, const std::uint8_t* s, const std::uint8_t* p) {
+void apply_row(RopRows op, std::uint8_t* row, int x, int count, const std::uint8_t* s, const std::uint8_t* p) {
   if constexpr (F != PixelFormat::Mono) {
-    op(row + static_cast<std::size_t>(x) * pixel_bytes(F), s, p, span_bytes(F, 0, count));
+    op(row + static_cast<std::size_t>(x) * pixel_bytes(F), 0, s, 0, p, span_bytes(F, 0, count), 1);
   } else {
     std::uint8_t* d = row + (x >> 3);
     int bit = x & 7;
     std::size_t n = span_bytes(F, bit, count);
     std::uint8_t first = d[0], last = d[n - 1];
-    op(d, s, p, n);
+    op(d, 0, s, 0, p, n, 1);
     std::uint8_t keep_first = static_cast<std::uint8_t>(~(0xffu >> bit));
     int end_bits = (bit + count) & 7;
     std::uint8_t keep_last = end_bits ? static_cast<std::uint8_t>(0xffu >> end_bits) : 0;
@@ -440,7 +440,7 @@ class SourceRows {
 };
 
 template <PixelFormat F>
-void draw_from_source(const Job& job, RopRow op, const std::uint8_t* pattern) {
+void draw_from_source(const Job& job, RopRows op, const std::uint8_t* pattern) {
   const AxisMap& cols = job.cols;
   const AxisMap& rows = job.rows;
   const int count = cols.count(), x0 = cols.first;
@@ -465,15 +465,23 @@ void draw_from_source(const Job& job, RopRow op, const std::uint8_t* pattern) {
   const std::size_t source_offset =
       F == PixelFormat::Mono ? static_cast<std::size_t>(sx >> 3) : static_cast<std::size_t>(sx) * pixel_bytes(F);
   RowBuffer row_buf(straight || in_place || direct || mono_direct ? 0 : span + 8), acc_buf(merge_rows ? span + 8 : 0);
+  // Rows taken in order go to the row functions as one block.
+  const bool rows_in_order = rows.kind == AxisMap::Kind::Offset;
   if (mono_direct) {
-    const MonoSourceRopRow mono_op = mono_source_rop_row(job.index);
+    const MonoSourceRopRows mono_op = mono_source_rop_rows(job.index);
     const int mono_sx = cols.pick(0);
     const std::uint32_t zero = pixel_of(job.dst_text_color, F), one = pixel_of(job.dst_bk_color, F);
+    if (rows_in_order)
+      return mono_op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * 4, job.dst->stride,
+                     job.src->row(rows.pick(0)), job.src->stride, mono_sx, pattern, count, rows.count(), zero, one);
     for (int r = 0; r < rows.count(); ++r)
-      mono_op(job.dst->row(rows.first + r) + static_cast<std::size_t>(x0) * 4, job.src->row(rows.pick(r)), mono_sx,
-              pattern, count, zero, one);
+      mono_op(job.dst->row(rows.first + r) + static_cast<std::size_t>(x0) * 4, 0, job.src->row(rows.pick(r)), 0,
+              mono_sx, pattern, count, 1, zero, one);
     return;
   }
+  if (F != PixelFormat::Mono && direct && rows_in_order)
+    return op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride,
+              job.src->row(rows.pick(0)) + source_offset, job.src->stride, pattern, span, rows.count());
   for (int r = 0; r < rows.count(); ++r) {
     std::uint8_t* drow = job.dst->row(rows.first + r);
     if (straight) {
@@ -518,9 +526,14 @@ void draw(const Job& job) {
     pattern.resize(span_bytes(F, F == PixelFormat::Mono ? (x0 & 7) : 0, count));
     fill_pattern(pattern.data(), pattern.size(), F, pixel_of(job.pattern_color, F));
   }
-  const RopRow op = rop_row(job.index);
+  const RopRows op = rop_rows(job.index);
   const std::uint8_t* p = pattern.empty() ? nullptr : pattern.data();
   if (job.src) return draw_from_source<F>(job, op, p);
+  if constexpr (F != PixelFormat::Mono) {
+    // Destination only: the rows are always taken in order.
+    return op(job.dst->row(job.rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride, nullptr,
+              0, p, span_bytes(F, 0, count), job.rows.count());
+  }
   for (int r = 0; r < job.rows.count(); ++r) apply_row<F>(op, job.dst->row(job.rows.first + r), x0, count, nullptr, p);
 }
 
