@@ -531,8 +531,8 @@ void draw(const Job& job) {
   if (job.src) return draw_from_source<F>(job, op, p);
   if constexpr (F != PixelFormat::Mono) {
     // Destination only: the rows are always taken in order.
-    return op(job.dst->row(job.rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride, nullptr,
-              0, p, span_bytes(F, 0, count), job.rows.count());
+    return op(job.dst->row(job.rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride, nullptr, 0,
+              p, span_bytes(F, 0, count), job.rows.count());
   }
   for (int r = 0; r < job.rows.count(); ++r) apply_row<F>(op, job.dst->row(job.rows.first + r), x0, count, nullptr, p);
 }
@@ -662,9 +662,11 @@ BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
 
 namespace {
 
-BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
-                 int src_height, DWORD rop) {
+// `function` names the call for the fault hook, asked under the same lock as the work.
+BOOL stretch_blt(const char* function, HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y,
+                 int src_width, int src_height, DWORD rop) {
   std::unique_lock lock(platform_lock());
+  if (!call_allowed_held(function)) return FALSE;
   DeviceContext* d = find_context(dst);
   if (!d) return FALSE;
   Blit b;
@@ -683,13 +685,11 @@ BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_
 
 BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
                        int src_height, DWORD rop) {
-  if (!call_allowed("StretchBlt")) return FALSE;
-  return stretch_blt(dst, x, y, width, height, src, src_x, src_y, src_width, src_height, rop);
+  return stretch_blt("StretchBlt", dst, x, y, width, height, src, src_x, src_y, src_width, src_height, rop);
 }
 
 BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, DWORD rop) {
-  if (!call_allowed("BitBlt")) return FALSE;
-  return stretch_blt(dst, x, y, width, height, src, src_x, src_y, width, height, rop);
+  return stretch_blt("BitBlt", dst, x, y, width, height, src, src_x, src_y, width, height, rop);
 }
 
 }  // extern "C"

@@ -154,6 +154,10 @@ bool creation_allowed(ObjectKind kind) {
 
 bool call_allowed(const char* function) {
   std::lock_guard lock(platform_lock());
+  return call_allowed_held(function);
+}
+
+bool call_allowed_held(const char* function) {
   auto& t = table();
   const std::string_view name(function);
   if (const int listed = faultable_index(function); listed >= 0) {
