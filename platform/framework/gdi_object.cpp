@@ -99,10 +99,17 @@ class TemporaryWrappers {
   int used_ = 0;
 };
 
+// The calling thread's table. Out of line, so that the wrap works through one pointer: with the
+// thread-local variable in view the compiler asks for the thread's storage again at every access.
+template <class T>
+[[gnu::noinline]] TemporaryWrappers<T>& thread_table() {
+  constinit thread_local TemporaryWrappers<T> table;
+  return table;
+}
+
 template <class T>
 T* temporary_wrapper(HGDIOBJ handle) {
-  constinit thread_local TemporaryWrappers<T> table;
-  return table.wrap(handle);
+  return thread_table<T>().wrap(handle);
 }
 
 }  // namespace

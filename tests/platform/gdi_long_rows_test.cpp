@@ -125,4 +125,45 @@ TEST(GdiLongRows, EveryRopFromMonochromeIntoThirtyTwoBits) {
   EXPECT_NO_LEAKS(guard);
 }
 
+// Colour into monochrome over several rows, the target's rows starting on a byte or inside one:
+// a bit is 1 exactly where its pixel equals the source's background colour in all 32 bits, and
+// the bits around the block stay.
+TEST(GdiLongRows, ThirtyTwoBitsIntoMonochrome) {
+  LeakGuard guard;
+  {
+    Canvas src(kWidth, kRows);
+    MonoCanvas dst(kWidth + 16, kRows);
+    const std::uint32_t key = 0x00ff00ff;
+    for (int y = 0; y < kRows; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        const std::uint32_t v = scramble(static_cast<std::uint32_t>(y * kWidth + x), 11);
+        // About half the pixels are the key; some differ from it in the top byte alone.
+        src.at(x, y) = (v & 3) == 0 ? key : (v & 3) == 1 ? key | 0x01000000u : v;
+      }
+    SetBkColor(src.dc, RGB(0xff, 0x00, 0xff));
+    std::vector<std::uint8_t> old(static_cast<std::size_t>(dst.row_bytes() * kRows));
+    for (std::size_t i = 0; i < old.size(); ++i)
+      old[i] = static_cast<std::uint8_t>(scramble(static_cast<std::uint32_t>(i), 5));
+    auto bit_of = [&](const std::vector<std::uint8_t>& b, int x, int y) {
+      return (b[static_cast<std::size_t>(y * dst.row_bytes() + x / 8)] >> (7 - x % 8)) & 1;
+    };
+    for_each_vector_width([&](const std::string& width) {
+      for (int length : kLengths)
+        for (int at : {8, 5}) {
+          dst.set(old);
+          ASSERT_TRUE(BitBlt(dst.dc, at, 0, length, kRows, src.dc, 2, 0, SRCCOPY));
+          const std::vector<std::uint8_t> got = dst.bytes();
+          for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x < kWidth + 16; ++x) {
+              const bool drawn = x >= at && x < at + length;
+              const int expected = drawn ? (src.at(x - at + 2, y) == key ? 1 : 0) : bit_of(old, x, y);
+              ASSERT_EQ(bit_of(got, x, y), expected)
+                  << width << ", length " << length << ", at " << at << ", column " << x << ", row " << y;
+            }
+        }
+    });
+  }
+  EXPECT_NO_LEAKS(guard);
+}
+
 }  // namespace

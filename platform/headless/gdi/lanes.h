@@ -27,4 +27,18 @@ template <typename Lanes>
   return (Lanes)(((Lanes{} + byte) & bits) == bits);
 }
 
+// The same for pixels read 32 at a time: `four` holds four monochrome bytes as loaded from memory
+// into a little-endian word (the first byte lowest), and the lanes are those of pixels
+// part * lanes on of the 32.
+template <typename Lanes>
+[[gnu::always_inline]] inline Lanes bit_lanes_of_four(std::uint32_t four, int part) {
+  constexpr int count = sizeof(Lanes) / 4;
+  Lanes bits{};
+  for (int k = 0; k < count; ++k) {
+    const int pixel = part * count + k;
+    bits[k] = 1u << ((pixel & ~7) + 7 - (pixel & 7));
+  }
+  return (Lanes)(((Lanes{} + four) & bits) == bits);
+}
+
 }  // namespace veneer::headless::gdi::raster

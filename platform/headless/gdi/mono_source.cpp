@@ -2,6 +2,7 @@
 // monochrome row, each bit turned into its colour as it is read. Each operation has a loop
 // over 16-byte blocks and, where the build can carry it, one over 32-byte blocks.
 #include <array>
+#include <bit>
 #include <utility>
 
 #include "gdi/lanes.h"
@@ -33,7 +34,23 @@ template <unsigned R, typename Lanes>
   for (; i < count && ((sx + i) & 7) != 0; ++i) pixel_at(i);
   const Lanes zeros = Lanes{} + zero, diffs = Lanes{} + (zero ^ one);
   const std::uint8_t* byte = src + ((sx + i) >> 3);
+  // Four source bytes to a step while there are, then one.
+  for (; i + 32 <= count; i += 32, byte += 4) {
+    std::uint32_t four;
+    std::memcpy(&four, byte, 4);
+    if constexpr (std::endian::native == std::endian::big) four = __builtin_bswap32(four);
+#pragma GCC unroll 8
+    for (int part = 0; part < 32 / lanes; ++part) {
+      const std::size_t at = static_cast<std::size_t>(i + part * lanes) * 4;
+      Lanes dw, pw{};
+      std::memcpy(&dw, d + at, sizeof(Lanes));
+      if constexpr (use_p) std::memcpy(&pw, p + at, sizeof(Lanes));
+      dw = apply<R, Lanes>(pw, zeros ^ (diffs & bit_lanes_of_four<Lanes>(four, part)), dw);
+      std::memcpy(d + at, &dw, sizeof(Lanes));
+    }
+  }
   for (; i + 8 <= count; i += 8, ++byte) {
+#pragma GCC unroll 2
     for (int part = 0; part < 8 / lanes; ++part) {
       const std::size_t at = static_cast<std::size_t>(i + part * lanes) * 4;
       Lanes dw, pw{};
