@@ -44,12 +44,17 @@ class TemporaryWrappers {
 
  private:
   static constexpr int kSlots = CGdiObject::kTemporarySlots;
-  static constexpr int kBuckets = 64;  // a power of two
+  static constexpr int kBucketBits = 6;
+  static constexpr int kBuckets = 1 << kBucketBits;
   static_assert(kSlots < 127, "links are signed bytes");
 
+  // A multiplicative hash of every bit of the handle: handles that differ only in their high
+  // bits (one table slot reused with a new generation, as a deleted and recreated object gets)
+  // must not share a chain.
   static int bucket_of(HGDIOBJ handle) {
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
-    return static_cast<int>(((value >> 2) ^ (value >> 8) ^ (value >> 14)) & (kBuckets - 1));
+    const auto folded = static_cast<std::uint32_t>(value ^ (value >> 16 >> 16));
+    return static_cast<int>((folded * 0x9e3779b1u) >> (32 - kBucketBits));
   }
   int find(HGDIOBJ handle) const {
     for (int link = bucket_[bucket_of(handle)]; link != 0; link = chain_[link - 1])
