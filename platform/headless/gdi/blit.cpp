@@ -324,7 +324,7 @@ class ClipList {
   const RECT& operator[](std::size_t i) const { return begin()[i]; }
 
  private:
-  RECT local_[4] = {};
+  RECT local_[4];  // the first count_ are set
   std::vector<RECT> spill_;
   std::size_t count_ = 0;
 };

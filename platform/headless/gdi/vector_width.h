@@ -16,10 +16,14 @@
 #endif
 
 // The row loops' helpers that take or give whole vectors are always inlined into loops compiled
-// for the width they use. GCC's note that a 32-byte value passed to or from a function compiled
-// without AVX changes the ABI concerns a call that never happens; it is off from here on in the
-// files that include this header (the raster loops' own).
-#if defined(__GNUC__) && !defined(__clang__)
+// for the width they use. The compilers' note that a 32-byte value passed to or from a function
+// compiled without AVX changes the ABI concerns a call that never happens; it is off from here
+// on in the files that include this header (the raster loops' own).
+#if defined(__clang__)
+#if __has_warning("-Wpsabi")
+#pragma clang diagnostic ignored "-Wpsabi"
+#endif
+#elif defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 
