@@ -417,12 +417,19 @@ class SourceRows {
 
   bool identity() const { return identity_; }
 
+  // Source rows from sy on, `rows` of them, into rows of out `out_step` bytes apart at bit `bit`;
+  // only for identity columns.
+  void into_rows(int sy, int rows, std::uint8_t* out, std::ptrdiff_t out_step, int bit) {
+    const AxisMap& cols = job_.cols;
+    convert_(job_.src->row(sy), job_.src->stride, cols.pick(0), cols.count(), out, out_step, bit, rows, colors_);
+  }
+
   // Source row sy, for the destination's columns, into out at bit `bit` (0 for colour).
   void into(int sy, std::uint8_t* out, int bit) {
     const AxisMap& cols = job_.cols;
     const std::uint8_t* srow = job_.src->row(sy);
-    if (identity_) return convert_(srow, cols.pick(0), cols.count(), out, bit, colors_);
-    convert_(srow, cols.source_min, cols.source_max - cols.source_min + 1, conv_.data(), 0, colors_);
+    if (identity_) return convert_(srow, 0, cols.pick(0), cols.count(), out, 0, bit, 1, colors_);
+    convert_(srow, 0, cols.source_min, cols.source_max - cols.source_min + 1, conv_.data(), 0, 0, 1, colors_);
     if constexpr (F != PixelFormat::Mono) {
       if (runs_) return fill_runs<F>(conv_.data(), cols.source_min, *runs_, out);
     }
@@ -482,6 +489,12 @@ void draw_from_source(const Job& job, RopRows op, const std::uint8_t* pattern) {
   if (F != PixelFormat::Mono && direct && rows_in_order)
     return op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride,
               job.src->row(rows.pick(0)) + source_offset, job.src->stride, pattern, span, rows.count());
+  if (in_place && !straight && source.identity() && rows_in_order)
+    return source.into_rows(
+        rows.pick(0), rows.count(),
+        job.dst->row(rows.first) + (F == PixelFormat::Mono ? static_cast<std::size_t>(x0 >> 3)
+                                                           : static_cast<std::size_t>(x0) * pixel_bytes(F)),
+        job.dst->stride, bit);
   for (int r = 0; r < rows.count(); ++r) {
     std::uint8_t* drow = job.dst->row(rows.first + r);
     if (straight) {

@@ -224,10 +224,12 @@ void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
 }
 
 #if VENEER_WIDE_VECTORS
-VENEER_WIDE_TARGET void wide_thirty_two_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* out,
-                                                int out_bit, const ConversionColors& colors) {
+VENEER_WIDE_TARGET void wide_thirty_two_to_mono(const std::uint8_t* src, std::ptrdiff_t src_step, int sx, int count,
+                                                std::uint8_t* out, std::ptrdiff_t out_step, int out_bit, int rows,
+                                                const ConversionColors& colors) {
   if (count <= 0) return;
-  colour_to_mono_body<PixelFormat::Bgrx32, true>(src, sx, count, out, out_bit, colors.source_background);
+  for (; rows > 0; --rows, src += src_step, out += out_step)
+    colour_to_mono_body<PixelFormat::Bgrx32, true>(src, sx, count, out, out_bit, colors.source_background);
 }
 #endif
 
@@ -245,8 +247,8 @@ void colour_to_colour(const std::uint8_t* src, int sx, int count, std::uint8_t* 
 }
 
 template <PixelFormat From, PixelFormat To>
-void convert_span(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
-                  const ConversionColors& colors) {
+[[gnu::always_inline]] inline void convert_span(const std::uint8_t* src, int sx, int count, std::uint8_t* out,
+                                                int out_bit, const ConversionColors& colors) {
   if (count <= 0) return;
   if constexpr (From == To && From == PixelFormat::Mono) {
     copy_bits(out, out_bit, src, sx, count);
@@ -265,9 +267,16 @@ void convert_span(const std::uint8_t* src, int sx, int count, std::uint8_t* out,
   }
 }
 
+template <PixelFormat From, PixelFormat To>
+void convert_rows(const std::uint8_t* src, std::ptrdiff_t src_step, int sx, int count, std::uint8_t* out,
+                  std::ptrdiff_t out_step, int out_bit, int rows, const ConversionColors& colors) {
+  for (; rows > 0; --rows, src += src_step, out += out_step)
+    convert_span<From, To>(src, sx, count, out, out_bit, colors);
+}
+
 template <PixelFormat From>
 SpanConversion conversion_from(PixelFormat to) {
-  return with_format(to, [](auto t) -> SpanConversion { return &convert_span<From, decltype(t)::value>; });
+  return with_format(to, [](auto t) -> SpanConversion { return &convert_rows<From, decltype(t)::value>; });
 }
 
 }  // namespace

@@ -87,8 +87,10 @@ struct ConversionColors {
 //     pixel) becomes 1, every other pixel 0;
 //   monochrome to colour: 0 becomes colors.zero, 1 becomes colors.one;
 //   between 24 and 32 bits: the colour bytes are kept; 32-bit pixels made here have a 0 top byte.
-using SpanConversion = void (*)(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
-                                const ConversionColors& colors);
+// A call converts `rows` such spans: source rows src_step bytes apart, output rows out_step apart
+// (all at the same column and bit), so that a block of short rows pays for one call.
+using SpanConversion = void (*)(const std::uint8_t* src, std::ptrdiff_t src_step, int sx, int count, std::uint8_t* out,
+                                std::ptrdiff_t out_step, int out_bit, int rows, const ConversionColors& colors);
 SpanConversion span_conversion(PixelFormat from, PixelFormat to);
 
 // Copies `count` bits from src (starting at bit src_bit) to dst (starting at bit dst_bit),
