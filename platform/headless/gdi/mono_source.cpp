@@ -67,7 +67,12 @@ template <unsigned R, typename Lanes>
 [[gnu::always_inline]] inline void mono_source_block(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* src,
                                                      std::ptrdiff_t src_step, int sx, const std::uint8_t* p, int count,
                                                      int rows, std::uint32_t zero, std::uint32_t one) {
-  for (; rows > 0; --rows, d += d_step, src += src_step) mono_source_body<R, Lanes>(d, src, sx, p, count, zero, one);
+  for (; rows > 0; --rows) {
+    mono_source_body<R, Lanes>(d, src, sx, p, count, zero, one);
+    if (rows == 1) break;  // the pointers move only between rows
+    d += d_step;
+    src += src_step;
+  }
 }
 
 template <unsigned R>
