@@ -10,6 +10,10 @@ namespace {
 // when every slot is taken the least recently used one is rewrapped. The table is plain
 // storage that needs no destructor: the wrappers own nothing, and skipping their
 // destructors is what keeps them from deleting the handles they wrap.
+//
+// Handles are found through a small hash of chains and the slots are kept in order of use in
+// a list, so that a wrap costs the same few steps whether the handle is known or new; links
+// hold a slot's number plus one, 0 being none, so that the empty table is all zero.
 template <class T>
 class TemporaryWrappers {
  public:
@@ -17,42 +21,100 @@ class TemporaryWrappers {
 
   T* wrap(HGDIOBJ handle) {
     if (!handle) return nullptr;
-    ++clock_;
-    int victim = 0;
-    for (int i = 0; i < used_; ++i) {
-      if (keys_[i] == handle) {
-        last_use_[i] = clock_;
-        T* wrapper = at(i);
-        wrapper->m_hObject = handle;  // the caller may have detached or deleted it meanwhile
-        return wrapper;
+    int slot = find(handle);
+    if (slot < 0) {
+      if (used_ < kSlots) {
+        slot = used_++;
+        ::new (static_cast<void*>(storage_[slot])) T();
+      } else {
+        slot = oldest_ - 1;
+        unhash(slot);
+        unlink(slot);
       }
-      if (last_use_[i] < last_use_[victim]) victim = i;
+      keys_[slot] = handle;
+      hash(slot);
+    } else {
+      unlink(slot);
     }
-    if (used_ < CGdiObject::kTemporarySlots) {
-      victim = used_++;
-      ::new (static_cast<void*>(storage_[victim])) T();
-    }
-    keys_[victim] = handle;
-    last_use_[victim] = clock_;
-    T* wrapper = at(victim);
-    wrapper->m_hObject = handle;
+    link_newest(slot);
+    T* wrapper = at(slot);
+    wrapper->m_hObject = handle;  // the caller may have detached or deleted it meanwhile
     return wrapper;
   }
 
  private:
+  static constexpr int kSlots = CGdiObject::kTemporarySlots;
+  static constexpr int kBucketBits = 6;
+  static constexpr int kBuckets = 1 << kBucketBits;
+  static_assert(kSlots < 127, "links are signed bytes");
+
+  // A multiplicative hash of every bit of the handle: handles that differ only in their high
+  // bits (one table slot reused with a new generation, as a deleted and recreated object gets)
+  // must not share a chain.
+  static int bucket_of(HGDIOBJ handle) {
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    const auto folded = static_cast<std::uint32_t>(value ^ (value >> 16 >> 16));
+    return static_cast<int>((folded * 0x9e3779b1u) >> (32 - kBucketBits));
+  }
+  int find(HGDIOBJ handle) const {
+    for (int link = bucket_[bucket_of(handle)]; link != 0; link = chain_[link - 1])
+      if (keys_[link - 1] == handle) return link - 1;
+    return -1;
+  }
+  void hash(int slot) {
+    std::int8_t& head = bucket_[bucket_of(keys_[slot])];
+    chain_[slot] = head;
+    head = static_cast<std::int8_t>(slot + 1);
+  }
+  void unhash(int slot) {
+    std::int8_t* link = &bucket_[bucket_of(keys_[slot])];
+    while (*link != slot + 1) link = &chain_[*link - 1];
+    *link = chain_[slot];
+  }
+  // The list of use, newest first.
+  void unlink(int slot) {
+    if (newer_[slot])
+      older_[newer_[slot] - 1] = older_[slot];
+    else
+      newest_ = older_[slot];
+    if (older_[slot])
+      newer_[older_[slot] - 1] = newer_[slot];
+    else
+      oldest_ = newer_[slot];
+  }
+  void link_newest(int slot) {
+    newer_[slot] = 0;
+    older_[slot] = newest_;
+    if (newest_)
+      newer_[newest_ - 1] = static_cast<std::int8_t>(slot + 1);
+    else
+      oldest_ = static_cast<std::int8_t>(slot + 1);
+    newest_ = static_cast<std::int8_t>(slot + 1);
+  }
+
   T* at(int i) { return std::launder(reinterpret_cast<T*>(storage_[i])); }
 
-  alignas(T) unsigned char storage_[CGdiObject::kTemporarySlots][sizeof(T)] = {};
-  HGDIOBJ keys_[CGdiObject::kTemporarySlots] = {};
-  std::uint64_t last_use_[CGdiObject::kTemporarySlots] = {};
-  std::uint64_t clock_ = 0;
+  alignas(T) unsigned char storage_[kSlots][sizeof(T)] = {};
+  HGDIOBJ keys_[kSlots] = {};
+  std::int8_t bucket_[kBuckets] = {};
+  std::int8_t chain_[kSlots] = {};
+  std::int8_t newer_[kSlots] = {};
+  std::int8_t older_[kSlots] = {};
+  std::int8_t newest_ = 0, oldest_ = 0;
   int used_ = 0;
 };
 
+// The calling thread's table. Out of line, so that the wrap works through one pointer: with the
+// thread-local variable in view the compiler asks for the thread's storage again at every access.
+template <class T>
+[[gnu::noinline]] TemporaryWrappers<T>& thread_table() {
+  constinit thread_local TemporaryWrappers<T> table;
+  return table;
+}
+
 template <class T>
 T* temporary_wrapper(HGDIOBJ handle) {
-  constinit thread_local TemporaryWrappers<T> table;
-  return table.wrap(handle);
+  return thread_table<T>().wrap(handle);
 }
 
 }  // namespace

@@ -74,6 +74,10 @@ HEADLESS_API LiveCounts live_counts();
 HEADLESS_API std::size_t gdi_objects_of_process(DWORD process_id);
 // Bytes of pixel storage made for bitmaps since the program started (take differences).
 HEADLESS_API std::uint64_t bitmap_bytes_made();
+// The raster loops run on 32-byte vectors where the processor has them (AVX2) and on 16-byte
+// vectors otherwise. A test may hold them to 16 bytes (false) to check both kinds on one
+// machine, and give the choice back (true); the answer is whether 32-byte loops now run.
+HEADLESS_API bool allow_wide_vectors(bool allowed);
 
 // ---- Desktop: windows, foreground, z-order, flashing, caption animation, work area
 

@@ -2,8 +2,10 @@
 // selections and the overridable colour operations.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tests/support/leak_guard.h"
 #include <veneer/framework/afx.h>
@@ -97,6 +99,29 @@ TEST_F(FrameworkGdi, TemporaryWrappersOwnNothingAndStayBounded) {
   EXPECT_LE(wrappers.size(), static_cast<std::size_t>(CGdiObject::kTemporarySlots));
   for (HRGN r : scratch) EXPECT_TRUE(DeleteObject(r)) << "a wrapper deleted its handle";
   EXPECT_EQ(GetObjectType(region.m_hObject), static_cast<DWORD>(OBJ_REGION));
+}
+
+// The least recently used wrapper is the one taken for a new handle: a handle asked for again
+// keeps its wrapper while kTemporarySlots - 1 others come and go, and the one that waited
+// longest loses its wrapper first. The handles are only keys here, never used.
+TEST_F(FrameworkGdi, TemporaryWrappersGoLeastRecentlyUsedFirst) {
+  constexpr int slots = CGdiObject::kTemporarySlots;
+  auto handle = [](int i) { return reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(0x7e0000 + 4 * i)); };
+  std::vector<CGdiObject*> first(slots);
+  for (int i = 0; i < slots; ++i) first[static_cast<std::size_t>(i)] = CGdiObject::FromHandle(handle(i));
+  ASSERT_EQ(std::set<CGdiObject*>(first.begin(), first.end()).size(), first.size()) << "a wrapper for each handle";
+  for (int round = 0; round < 3; ++round) {
+    // Handle 0 is asked for again, then a new handle takes a wrapper: handle 1's, the oldest.
+    ASSERT_EQ(CGdiObject::FromHandle(handle(0)), first[0]) << "round " << round;
+    CGdiObject* newcomer = CGdiObject::FromHandle(handle(slots + round));
+    EXPECT_EQ(newcomer, first[static_cast<std::size_t>(1 + round)]) << "round " << round;
+    EXPECT_EQ(newcomer->m_hObject, handle(slots + round));
+  }
+  // The handles that kept their wrappers still find them, in any order.
+  for (int i = slots - 1; i >= 4; --i)
+    EXPECT_EQ(CGdiObject::FromHandle(handle(i)), first[static_cast<std::size_t>(i)]) << "handle " << i;
+  EXPECT_EQ(CGdiObject::FromHandle(handle(0)), first[0]);
+  EXPECT_EQ(CGdiObject::FromHandle(handle(0))->m_hObject, handle(0));
 }
 
 TEST_F(FrameworkGdi, ContextsDeleteWhatIsAttachedAndSelectionsReturnThePrevious) {

@@ -241,15 +241,15 @@ void fill_runs(const std::uint8_t* conv, int base, const std::vector<ColumnRun>&
 // Runs the operation over `count` destination pixels from column x of the row, the source and
 // pattern spans laid out as the destination's bytes are (same bit offset for monochrome).
 template <PixelFormat F>
-void apply_row(RopRow op, std::uint8_t* row, int x, int count, const std::uint8_t* s, const std::uint8_t* p) {
+void apply_row(RopRows op, std::uint8_t* row, int x, int count, const std::uint8_t* s, const std::uint8_t* p) {
   if constexpr (F != PixelFormat::Mono) {
-    op(row + static_cast<std::size_t>(x) * pixel_bytes(F), s, p, span_bytes(F, 0, count));
+    op(row + static_cast<std::size_t>(x) * pixel_bytes(F), 0, s, 0, p, span_bytes(F, 0, count), 1);
   } else {
     std::uint8_t* d = row + (x >> 3);
     int bit = x & 7;
     std::size_t n = span_bytes(F, bit, count);
     std::uint8_t first = d[0], last = d[n - 1];
-    op(d, s, p, n);
+    op(d, 0, s, 0, p, n, 1);
     std::uint8_t keep_first = static_cast<std::uint8_t>(~(0xffu >> bit));
     int end_bits = (bit + count) & 7;
     std::uint8_t keep_last = end_bits ? static_cast<std::uint8_t>(0xffu >> end_bits) : 0;
@@ -324,7 +324,7 @@ class ClipList {
   const RECT& operator[](std::size_t i) const { return begin()[i]; }
 
  private:
-  RECT local_[4] = {};
+  RECT local_[4];  // the first count_ are set
   std::vector<RECT> spill_;
   std::size_t count_ = 0;
 };
@@ -417,12 +417,19 @@ class SourceRows {
 
   bool identity() const { return identity_; }
 
+  // Source rows from sy on, `rows` of them, into rows of out `out_step` bytes apart at bit `bit`;
+  // only for identity columns.
+  void into_rows(int sy, int rows, std::uint8_t* out, std::ptrdiff_t out_step, int bit) {
+    const AxisMap& cols = job_.cols;
+    convert_(job_.src->row(sy), job_.src->stride, cols.pick(0), cols.count(), out, out_step, bit, rows, colors_);
+  }
+
   // Source row sy, for the destination's columns, into out at bit `bit` (0 for colour).
   void into(int sy, std::uint8_t* out, int bit) {
     const AxisMap& cols = job_.cols;
     const std::uint8_t* srow = job_.src->row(sy);
-    if (identity_) return convert_(srow, cols.pick(0), cols.count(), out, bit, colors_);
-    convert_(srow, cols.source_min, cols.source_max - cols.source_min + 1, conv_.data(), 0, colors_);
+    if (identity_) return convert_(srow, 0, cols.pick(0), cols.count(), out, 0, bit, 1, colors_);
+    convert_(srow, 0, cols.source_min, cols.source_max - cols.source_min + 1, conv_.data(), 0, 0, 1, colors_);
     if constexpr (F != PixelFormat::Mono) {
       if (runs_) return fill_runs<F>(conv_.data(), cols.source_min, *runs_, out);
     }
@@ -440,7 +447,7 @@ class SourceRows {
 };
 
 template <PixelFormat F>
-void draw_from_source(const Job& job, RopRow op, const std::uint8_t* pattern) {
+void draw_from_source(const Job& job, RopRows op, const std::uint8_t* pattern) {
   const AxisMap& cols = job.cols;
   const AxisMap& rows = job.rows;
   const int count = cols.count(), x0 = cols.first;
@@ -465,15 +472,29 @@ void draw_from_source(const Job& job, RopRow op, const std::uint8_t* pattern) {
   const std::size_t source_offset =
       F == PixelFormat::Mono ? static_cast<std::size_t>(sx >> 3) : static_cast<std::size_t>(sx) * pixel_bytes(F);
   RowBuffer row_buf(straight || in_place || direct || mono_direct ? 0 : span + 8), acc_buf(merge_rows ? span + 8 : 0);
+  // Rows taken in order go to the row functions as one block.
+  const bool rows_in_order = rows.kind == AxisMap::Kind::Offset;
   if (mono_direct) {
-    const MonoSourceRopRow mono_op = mono_source_rop_row(job.index);
+    const MonoSourceRopRows mono_op = mono_source_rop_rows(job.index);
     const int mono_sx = cols.pick(0);
     const std::uint32_t zero = pixel_of(job.dst_text_color, F), one = pixel_of(job.dst_bk_color, F);
+    if (rows_in_order)
+      return mono_op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * 4, job.dst->stride,
+                     job.src->row(rows.pick(0)), job.src->stride, mono_sx, pattern, count, rows.count(), zero, one);
     for (int r = 0; r < rows.count(); ++r)
-      mono_op(job.dst->row(rows.first + r) + static_cast<std::size_t>(x0) * 4, job.src->row(rows.pick(r)), mono_sx,
-              pattern, count, zero, one);
+      mono_op(job.dst->row(rows.first + r) + static_cast<std::size_t>(x0) * 4, 0, job.src->row(rows.pick(r)), 0,
+              mono_sx, pattern, count, 1, zero, one);
     return;
   }
+  if (F != PixelFormat::Mono && direct && rows_in_order)
+    return op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride,
+              job.src->row(rows.pick(0)) + source_offset, job.src->stride, pattern, span, rows.count());
+  if (in_place && !straight && source.identity() && rows_in_order)
+    return source.into_rows(
+        rows.pick(0), rows.count(),
+        job.dst->row(rows.first) + (F == PixelFormat::Mono ? static_cast<std::size_t>(x0 >> 3)
+                                                           : static_cast<std::size_t>(x0) * pixel_bytes(F)),
+        job.dst->stride, bit);
   for (int r = 0; r < rows.count(); ++r) {
     std::uint8_t* drow = job.dst->row(rows.first + r);
     if (straight) {
@@ -518,9 +539,14 @@ void draw(const Job& job) {
     pattern.resize(span_bytes(F, F == PixelFormat::Mono ? (x0 & 7) : 0, count));
     fill_pattern(pattern.data(), pattern.size(), F, pixel_of(job.pattern_color, F));
   }
-  const RopRow op = rop_row(job.index);
+  const RopRows op = rop_rows(job.index);
   const std::uint8_t* p = pattern.empty() ? nullptr : pattern.data();
   if (job.src) return draw_from_source<F>(job, op, p);
+  if constexpr (F != PixelFormat::Mono) {
+    // Destination only: the rows are always taken in order.
+    return op(job.dst->row(job.rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride, nullptr, 0,
+              p, span_bytes(F, 0, count), job.rows.count());
+  }
   for (int r = 0; r < job.rows.count(); ++r) apply_row<F>(op, job.dst->row(job.rows.first + r), x0, count, nullptr, p);
 }
 
@@ -649,9 +675,11 @@ BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
 
 namespace {
 
-BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
-                 int src_height, DWORD rop) {
+// `function` names the call for the fault hook, asked under the same lock as the work.
+BOOL stretch_blt(const char* function, HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y,
+                 int src_width, int src_height, DWORD rop) {
   std::unique_lock lock(platform_lock());
+  if (!call_allowed_held(function)) return FALSE;
   DeviceContext* d = find_context(dst);
   if (!d) return FALSE;
   Blit b;
@@ -670,13 +698,11 @@ BOOL stretch_blt(HDC dst, int x, int y, int width, int height, HDC src, int src_
 
 BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, int src_width,
                        int src_height, DWORD rop) {
-  if (!call_allowed("StretchBlt")) return FALSE;
-  return stretch_blt(dst, x, y, width, height, src, src_x, src_y, src_width, src_height, rop);
+  return stretch_blt("StretchBlt", dst, x, y, width, height, src, src_x, src_y, src_width, src_height, rop);
 }
 
 BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, DWORD rop) {
-  if (!call_allowed("BitBlt")) return FALSE;
-  return stretch_blt(dst, x, y, width, height, src, src_x, src_y, width, height, rop);
+  return stretch_blt("BitBlt", dst, x, y, width, height, src, src_x, src_y, width, height, rop);
 }
 
 }  // extern "C"

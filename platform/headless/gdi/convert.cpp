@@ -4,7 +4,11 @@
 #include <algorithm>
 
 #include "gdi/raster.h"
+#include "gdi/vector_width.h"
 
+#if VENEER_WIDE_VECTORS
+#include <immintrin.h>
+#endif
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #define VENEER_CONVERT_SSE2 1
@@ -103,7 +107,6 @@ void mono_to_colour(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
   for (; i < count; ++i) write_pixel<To>(out, i, read_pixel<PixelFormat::Mono>(src, sx + i) ? c.one : c.zero);
 }
 
-#if VENEER_CONVERT_SSE2
 // Four bits in the opposite order.
 constexpr std::uint8_t reversed_nibble[16] = {0x0, 0x8, 0x4, 0xc, 0x2, 0xa, 0x6, 0xe,
                                               0x1, 0x9, 0x5, 0xd, 0x3, 0xb, 0x7, 0xf};
@@ -119,14 +122,48 @@ constexpr ReversedBytes make_reversed_bytes() {
   return r;
 }
 constexpr ReversedBytes reversed_bytes = make_reversed_bytes();
+
+#if VENEER_WIDE_VECTORS
+// 32-bit pixels against the key on 32-byte vectors, from pixel i (relative to p) for as many
+// whole output bytes as there are: thirty-two pixels a step, their compare results packed to
+// bytes in pixel order, each group of eight reversed so that the first pixel lands in the
+// byte's highest bit, and gathered as four output bytes; then eight a step. Returns the pixel
+// after the last one done; o moves past the bytes written.
+VENEER_WIDE_TARGET int wide_key_bytes(const std::uint8_t* p, int i, int count, std::uint8_t*& o,
+                                      std::uint32_t background) {
+  const __m256i key = _mm256_set1_epi32(static_cast<int>(background));
+  // The packs work within 128-bit halves: this puts the groups of four pixels back in order.
+  const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+  const __m256i reverse = _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0,
+                                           15, 14, 13, 12, 11, 10, 9, 8);
+  for (; i + 32 <= count; i += 32, o += 4) {
+    const auto* q = reinterpret_cast<const __m256i*>(p + static_cast<std::size_t>(i) * 4);
+    const __m256i a = _mm256_cmpeq_epi32(_mm256_loadu_si256(q), key);
+    const __m256i b = _mm256_cmpeq_epi32(_mm256_loadu_si256(q + 1), key);
+    const __m256i c = _mm256_cmpeq_epi32(_mm256_loadu_si256(q + 2), key);
+    const __m256i d = _mm256_cmpeq_epi32(_mm256_loadu_si256(q + 3), key);
+    const __m256i packed = _mm256_packs_epi16(_mm256_packs_epi32(a, b), _mm256_packs_epi32(c, d));
+    const __m256i ordered = _mm256_shuffle_epi8(_mm256_permutevar8x32_epi32(packed, order), reverse);
+    const auto bits = static_cast<std::uint32_t>(_mm256_movemask_epi8(ordered));
+    std::memcpy(o, &bits, 4);  // x86 is little-endian: the first eight pixels' byte first
+  }
+  for (; i + 8 <= count; i += 8) {
+    const auto* q = reinterpret_cast<const __m256i*>(p + static_cast<std::size_t>(i) * 4);
+    const auto bits =
+        static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_loadu_si256(q), key))));
+    *o++ = reversed_bytes.of[bits];
+  }
+  return i;
+}
 #endif
 
 // Colour to monochrome: a pixel is 1 where it equals the background. The pixels up to the next
 // output byte are merged into it, then eight at a time make a whole byte, then the rest are
 // merged into the last one.
-template <PixelFormat From>
-void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
-                    std::uint32_t background) {
+// Whole bytes go on 32-byte vectors when `Wide`.
+template <PixelFormat From, bool Wide>
+[[gnu::always_inline]] inline void colour_to_mono_body(const std::uint8_t* src, int sx, int count, std::uint8_t* out,
+                                                       int out_bit, std::uint32_t background) {
   auto bits_of = [&](int from, int n) {  // n pixels' bits, the first one highest
     unsigned acc = 0;
     for (int k = 0; k < n; ++k) acc = (acc << 1) | (read_pixel<From>(src, sx + from + k) == background ? 1u : 0u);
@@ -146,8 +183,11 @@ void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
     ++o;
     i = n;
   }
+#if VENEER_WIDE_VECTORS
+  if constexpr (Wide) i = wide_key_bytes(src + static_cast<std::size_t>(sx) * 4, i, count, o, background);
+#endif
 #if VENEER_CONVERT_SSE2
-  if constexpr (From == PixelFormat::Bgrx32) {
+  if constexpr (From == PixelFormat::Bgrx32 && !Wide) {
     // Four pixels compared at once; their signs gathered, first pixel lowest, then reversed
     // into the byte's order (first pixel highest).
     const __m128i key = _mm_set1_epi32(static_cast<int>(background));
@@ -177,6 +217,26 @@ void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* ou
   if (i < count) merge(o, 0, count - i, bits_of(i, count - i));
 }
 
+template <PixelFormat From>
+void colour_to_mono(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
+                    std::uint32_t background) {
+  colour_to_mono_body<From, false>(src, sx, count, out, out_bit, background);
+}
+
+#if VENEER_WIDE_VECTORS
+VENEER_WIDE_TARGET void wide_thirty_two_to_mono(const std::uint8_t* src, std::ptrdiff_t src_step, int sx, int count,
+                                                std::uint8_t* out, std::ptrdiff_t out_step, int out_bit, int rows,
+                                                const ConversionColors& colors) {
+  if (count <= 0) return;
+  for (; rows > 0; --rows) {
+    colour_to_mono_body<PixelFormat::Bgrx32, true>(src, sx, count, out, out_bit, colors.source_background);
+    if (rows == 1) break;  // the pointers move only between rows
+    src += src_step;
+    out += out_step;
+  }
+}
+#endif
+
 // Between the colour formats the colour bytes are kept: 24 to 32 makes a 0 top byte, 32 to
 // 24 drops it.
 template <PixelFormat From, PixelFormat To>
@@ -191,8 +251,8 @@ void colour_to_colour(const std::uint8_t* src, int sx, int count, std::uint8_t* 
 }
 
 template <PixelFormat From, PixelFormat To>
-void convert_span(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
-                  const ConversionColors& colors) {
+[[gnu::always_inline]] inline void convert_span(const std::uint8_t* src, int sx, int count, std::uint8_t* out,
+                                                int out_bit, const ConversionColors& colors) {
   if (count <= 0) return;
   if constexpr (From == To && From == PixelFormat::Mono) {
     copy_bits(out, out_bit, src, sx, count);
@@ -211,14 +271,28 @@ void convert_span(const std::uint8_t* src, int sx, int count, std::uint8_t* out,
   }
 }
 
+template <PixelFormat From, PixelFormat To>
+void convert_rows(const std::uint8_t* src, std::ptrdiff_t src_step, int sx, int count, std::uint8_t* out,
+                  std::ptrdiff_t out_step, int out_bit, int rows, const ConversionColors& colors) {
+  for (; rows > 0; --rows) {
+    convert_span<From, To>(src, sx, count, out, out_bit, colors);
+    if (rows == 1) break;  // the pointers move only between rows
+    src += src_step;
+    out += out_step;
+  }
+}
+
 template <PixelFormat From>
 SpanConversion conversion_from(PixelFormat to) {
-  return with_format(to, [](auto t) -> SpanConversion { return &convert_span<From, decltype(t)::value>; });
+  return with_format(to, [](auto t) -> SpanConversion { return &convert_rows<From, decltype(t)::value>; });
 }
 
 }  // namespace
 
 SpanConversion span_conversion(PixelFormat from, PixelFormat to) {
+#if VENEER_WIDE_VECTORS
+  if (from == PixelFormat::Bgrx32 && to == PixelFormat::Mono && wide_vectors()) return &wide_thirty_two_to_mono;
+#endif
   return with_format(from, [to](auto f) { return conversion_from<decltype(f)::value>(to); });
 }
 

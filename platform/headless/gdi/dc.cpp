@@ -204,8 +204,8 @@ BOOL WINAPI GetCurrentPositionEx(HDC dc, LPPOINT position) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
-  if (!call_allowed("SelectObject")) return nullptr;
   std::lock_guard lock(platform_lock());
+  if (!call_allowed_held("SelectObject")) return nullptr;
   // The context keeps and compares the handles as they were issued.
   dc = static_cast<HDC>(canonical_handle_held(dc));
   object = canonical_handle_held(object);

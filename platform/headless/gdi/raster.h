@@ -87,26 +87,34 @@ struct ConversionColors {
 //     pixel) becomes 1, every other pixel 0;
 //   monochrome to colour: 0 becomes colors.zero, 1 becomes colors.one;
 //   between 24 and 32 bits: the colour bytes are kept; 32-bit pixels made here have a 0 top byte.
-using SpanConversion = void (*)(const std::uint8_t* src, int sx, int count, std::uint8_t* out, int out_bit,
-                                const ConversionColors& colors);
+// A call converts `rows` such spans: source rows src_step bytes apart, output rows out_step apart
+// (all at the same column and bit), so that a block of short rows pays for one call.
+using SpanConversion = void (*)(const std::uint8_t* src, std::ptrdiff_t src_step, int sx, int count, std::uint8_t* out,
+                                std::ptrdiff_t out_step, int out_bit, int rows, const ConversionColors& colors);
 SpanConversion span_conversion(PixelFormat from, PixelFormat to);
 
 // Copies `count` bits from src (starting at bit src_bit) to dst (starting at bit dst_bit),
 // leaving the other bits of dst's first and last bytes alone.
 void copy_bits(std::uint8_t* dst, int dst_bit, const std::uint8_t* src, int src_bit, int count);
 
-// A ternary raster operation over n bytes: d = op(p, s, d) bitwise, byte by byte, which is
-// exact for every pixel format because the operations are bitwise. s or p may be null when
-// the operation does not use them.
-using RopRow = void (*)(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n);
-RopRow rop_row(unsigned index);
+// A ternary raster operation over `rows` rows of n bytes: d = op(p, s, d) bitwise, byte by
+// byte, which is exact for every pixel format because the operations are bitwise. Each row
+// starts d_step bytes after the one before it, and its source s_step bytes after the last
+// source row; the pattern span p is the same for every row. s or p may be null when the
+// operation does not use them. A block of rows goes in one call, so that a short row does not
+// pay a call and a set-up each.
+using RopRows = void (*)(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* s, std::ptrdiff_t s_step,
+                         const std::uint8_t* p, std::size_t n, int rows);
+RopRows rop_rows(unsigned index);
 
-// The same operation over `count` 32-bit destination pixels whose source is a monochrome row
-// read from bit sx on: each source bit stands for `zero` or `one` as it is read, with no
-// converted copy of the row. p, when used, holds a pattern pixel for each destination pixel.
-using MonoSourceRopRow = void (*)(std::uint8_t* d, const std::uint8_t* src, int sx, const std::uint8_t* p, int count,
-                                  std::uint32_t zero, std::uint32_t one);
-MonoSourceRopRow mono_source_rop_row(unsigned index);
+// The same operation over `rows` rows of `count` 32-bit destination pixels whose source is a
+// monochrome row read from bit sx on: each source bit stands for `zero` or `one` as it is read,
+// with no converted copy of the row. Rows are d_step and src_step bytes apart; p, when used,
+// holds a pattern pixel for each destination pixel of a row.
+using MonoSourceRopRows = void (*)(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* src,
+                                   std::ptrdiff_t src_step, int sx, const std::uint8_t* p, int count, int rows,
+                                   std::uint32_t zero, std::uint32_t one);
+MonoSourceRopRows mono_source_rop_rows(unsigned index);
 
 constexpr bool rop_uses_source(unsigned index) { return (((index >> 2) ^ index) & 0x33) != 0; }
 constexpr bool rop_uses_pattern(unsigned index) { return (((index >> 4) ^ index) & 0x0f) != 0; }

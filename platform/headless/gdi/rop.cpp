@@ -1,78 +1,19 @@
-// The 256 ternary raster operations, each compiled as its own row loop over 16-byte blocks.
+// The 256 ternary raster operations, each compiled as its own row loop over 16-byte blocks,
+// and again over 32-byte blocks where the build can carry them (gdi/vector_width.h).
 #include <array>
 #include <utility>
 
+#include "gdi/lanes.h"
 #include "gdi/raster.h"
+#include "gdi/rop_apply.h"
+#include "gdi/vector_width.h"
 
 namespace veneer::headless::gdi::raster {
 namespace {
 
-// Result bit k of the operation index is the output for pattern bit P, source bit S and
-// destination bit D with k = 4P + 2S + D (Win32's encoding: P = 0xF0, S = 0xCC, D = 0xAA).
-// The common operations get their plain expressions; the others are the sum of minterms,
-// which the compiler folds for each constant index.
 template <unsigned R, typename W>
-inline W apply(W p, W s, W d) {
-  if constexpr (R == 0x00)
-    return W{};
-  else if constexpr (R == 0xff)
-    return ~W{};
-  else if constexpr (R == 0xcc)
-    return s;
-  else if constexpr (R == 0x33)
-    return ~s;
-  else if constexpr (R == 0x88)
-    return s & d;
-  else if constexpr (R == 0xee)
-    return s | d;
-  else if constexpr (R == 0x66)
-    return s ^ d;
-  else if constexpr (R == 0x44)
-    return s & ~d;
-  else if constexpr (R == 0x11)
-    return ~(s | d);
-  else if constexpr (R == 0xbb)
-    return ~s | d;
-  else if constexpr (R == 0x22)
-    return ~s & d;
-  else if constexpr (R == 0xc0)
-    return p & s;
-  else if constexpr (R == 0xf0)
-    return p;
-  else if constexpr (R == 0x0f)
-    return ~p;
-  else if constexpr (R == 0x5a)
-    return p ^ d;
-  else if constexpr (R == 0x55)
-    return ~d;
-  else if constexpr (R == 0xaa)
-    return d;
-  else if constexpr (R == 0xfb)
-    return p | ~s | d;
-  else if constexpr (R == 0xb8)
-    return (p & ~s) | (d & s);  // PSDPxax, used for masked fills
-  else if constexpr (R == 0xe2)
-    return (d & ~s) | (p & s);  // DSPDxax
-  else {
-    W r{};
-    if constexpr ((R & 0x01) != 0) r |= ~p & ~s & ~d;
-    if constexpr ((R & 0x02) != 0) r |= ~p & ~s & d;
-    if constexpr ((R & 0x04) != 0) r |= ~p & s & ~d;
-    if constexpr ((R & 0x08) != 0) r |= ~p & s & d;
-    if constexpr ((R & 0x10) != 0) r |= p & ~s & ~d;
-    if constexpr ((R & 0x20) != 0) r |= p & ~s & d;
-    if constexpr ((R & 0x40) != 0) r |= p & s & ~d;
-    if constexpr ((R & 0x80) != 0) r |= p & s & d;
-    return r;
-  }
-}
-
-// Sixteen bytes as one value: the compiler keeps it in a vector register (SSE2 on x86-64) and
-// applies the bitwise operations to all of it at once.
-using Block = std::uint64_t __attribute__((vector_size(16)));
-
-template <unsigned R, typename W>
-inline void apply_at(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t i) {
+[[gnu::always_inline]] inline void apply_at(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p,
+                                            std::size_t i) {
   W dw, sw{}, pw{};
   std::memcpy(&dw, d + i, sizeof(W));
   if constexpr (rop_uses_source(R)) std::memcpy(&sw, s + i, sizeof(W));
@@ -81,109 +22,95 @@ inline void apply_at(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t*
   std::memcpy(d + i, &dw, sizeof(W));
 }
 
-template <unsigned R>
-void rop_loop(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n) {
-  constexpr bool use_s = rop_uses_source(R);
-  constexpr bool use_p = rop_uses_pattern(R);
-  std::size_t i = 0;
-  for (; i + 32 <= n; i += 32) {
-    apply_at<R, Block>(d, s, p, i);
-    apply_at<R, Block>(d, s, p, i + 16);
-  }
-  if (i + 16 <= n) {
-    apply_at<R, Block>(d, s, p, i);
-    i += 16;
-  }
-  if (i + 8 <= n) {
-    apply_at<R, std::uint64_t>(d, s, p, i);
-    i += 8;
-  }
-  for (; i < n; ++i) {
-    std::uint8_t sb = 0, pb = 0;
-    if constexpr (use_s) sb = s[i];
-    if constexpr (use_p) pb = p[i];
-    d[i] = apply<R, std::uint8_t>(pb, sb, d[i]);
+// Two blocks of `Wide` to a step, then what is left in 16, 8 and single bytes. SRCCOPY is a
+// plain copy; its source row never overlaps the destination row here (it is always a
+// converted copy or a different surface's row handled by the caller).
+template <unsigned R, typename Wide>
+[[gnu::always_inline]] inline void rop_body(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p,
+                                            std::size_t n) {
+  if constexpr (R == 0xcc) {
+    std::memmove(d, s, n);
+  } else {
+    constexpr bool use_s = rop_uses_source(R);
+    constexpr bool use_p = rop_uses_pattern(R);
+    constexpr std::size_t wide = sizeof(Wide);
+    std::size_t i = 0;
+    for (; i + 2 * wide <= n; i += 2 * wide) {
+      apply_at<R, Wide>(d, s, p, i);
+      apply_at<R, Wide>(d, s, p, i + wide);
+    }
+    if (i + wide <= n) {
+      apply_at<R, Wide>(d, s, p, i);
+      i += wide;
+    }
+    if constexpr (wide > 16) {
+      if (i + 16 <= n) {
+        apply_at<R, Block16>(d, s, p, i);
+        i += 16;
+      }
+    }
+    if (i + 8 <= n) {
+      apply_at<R, std::uint64_t>(d, s, p, i);
+      i += 8;
+    }
+    for (; i < n; ++i) {
+      std::uint8_t sb = 0, pb = 0;
+      if constexpr (use_s) sb = s[i];
+      if constexpr (use_p) pb = p[i];
+      d[i] = apply<R, std::uint8_t>(pb, sb, d[i]);
+    }
   }
 }
 
-// SRCCOPY is a plain copy; the source row never overlaps the destination row here (it is
-// always a converted copy or a different surface's row handled by the caller).
-template <>
-void rop_loop<0xcc>(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t*, std::size_t n) {
-  std::memmove(d, s, n);
+// A block of rows; the source pointer moves only when the operation reads it (it may be null).
+template <unsigned R, typename Wide>
+[[gnu::always_inline]] inline void rop_block(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* s,
+                                             std::ptrdiff_t s_step, const std::uint8_t* p, std::size_t n, int rows) {
+  // The pointers move only between rows: past the last one they would leave the surface.
+  for (; rows > 0; --rows) {
+    rop_body<R, Wide>(d, s, p, n);
+    if (rows == 1) break;
+    d += d_step;
+    if constexpr (rop_uses_source(R)) s += s_step;
+  }
+}
+
+template <unsigned R>
+void rop_loop(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* s, std::ptrdiff_t s_step,
+              const std::uint8_t* p, std::size_t n, int rows) {
+  rop_block<R, Block16>(d, d_step, s, s_step, p, n, rows);
 }
 
 template <std::size_t... I>
-constexpr std::array<RopRow, 256> make_table(std::index_sequence<I...>) {
+constexpr std::array<RopRows, 256> make_table(std::index_sequence<I...>) {
   return {&rop_loop<static_cast<unsigned>(I)>...};
 }
 
-constexpr std::array<RopRow, 256> table = make_table(std::make_index_sequence<256>{});
+constexpr std::array<RopRows, 256> table = make_table(std::make_index_sequence<256>{});
 
-}  // namespace
-
-RopRow rop_row(unsigned index) { return table[index & 0xff]; }
-
-namespace {
-
-// For each byte of a monochrome row, its eight pixels as 32-bit lane masks (all ones for a 1
-// bit), the first pixel (the highest bit) first.
-struct BitMasks {
-  std::uint32_t lanes[256][8];
-};
-
-constexpr BitMasks make_bit_masks() {
-  BitMasks m{};
-  for (unsigned b = 0; b < 256; ++b)
-    for (unsigned k = 0; k < 8; ++k) m.lanes[b][k] = (b >> (7 - k)) & 1u ? 0xffffffffu : 0u;
-  return m;
-}
-
-constexpr BitMasks bit_masks = make_bit_masks();
-
+#if VENEER_WIDE_VECTORS
 template <unsigned R>
-void mono_source_loop(std::uint8_t* d, const std::uint8_t* src, int sx, const std::uint8_t* p, int count,
-                      std::uint32_t zero, std::uint32_t one) {
-  constexpr bool use_p = rop_uses_pattern(R);
-  auto pixel_at = [&](int i) {
-    std::uint32_t pw = 0, dw;
-    if constexpr (use_p) std::memcpy(&pw, p + static_cast<std::size_t>(i) * 4, 4);
-    std::memcpy(&dw, d + static_cast<std::size_t>(i) * 4, 4);
-    const std::uint32_t sw = (src[(sx + i) >> 3] >> (7 - ((sx + i) & 7))) & 1u ? one : zero;
-    dw = apply<R, std::uint32_t>(pw, sw, dw);
-    std::memcpy(d + static_cast<std::size_t>(i) * 4, &dw, 4);
-  };
-  int i = 0;
-  for (; i < count && ((sx + i) & 7) != 0; ++i) pixel_at(i);
-  // Whole source bytes: eight pixels from their lane masks, as two blocks of four.
-  const std::uint64_t zero2 = zero | std::uint64_t{zero} << 32, diff2 = (zero ^ one) | std::uint64_t{zero ^ one} << 32;
-  const Block zeros = {zero2, zero2}, diffs = {diff2, diff2};
-  const std::uint8_t* byte = src + ((sx + i) >> 3);
-  for (; i + 8 <= count; i += 8, ++byte) {
-    const std::uint32_t* lanes = bit_masks.lanes[*byte];
-    const std::size_t at = static_cast<std::size_t>(i) * 4;
-    for (std::size_t half = 0; half < 2; ++half) {
-      Block mask, dw, pw{};
-      std::memcpy(&mask, lanes + half * 4, 16);
-      std::memcpy(&dw, d + at + half * 16, 16);
-      if constexpr (use_p) std::memcpy(&pw, p + at + half * 16, 16);
-      dw = apply<R, Block>(pw, zeros ^ (diffs & mask), dw);
-      std::memcpy(d + at + half * 16, &dw, 16);
-    }
-  }
-  for (; i < count; ++i) pixel_at(i);
+VENEER_WIDE_TARGET void wide_rop_loop(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* s,
+                                      std::ptrdiff_t s_step, const std::uint8_t* p, std::size_t n, int rows) {
+  rop_block<R, Block32>(d, d_step, s, s_step, p, n, rows);
 }
 
 template <std::size_t... I>
-constexpr std::array<MonoSourceRopRow, 256> make_mono_source_table(std::index_sequence<I...>) {
-  return {&mono_source_loop<static_cast<unsigned>(I)>...};
+constexpr std::array<RopRows, 256> make_wide_table(std::index_sequence<I...>) {
+  return {&wide_rop_loop<static_cast<unsigned>(I)>...};
 }
 
-constexpr std::array<MonoSourceRopRow, 256> mono_source_table = make_mono_source_table(std::make_index_sequence<256>{});
+constexpr std::array<RopRows, 256> wide_table = make_wide_table(std::make_index_sequence<256>{});
+#endif
 
 }  // namespace
 
-MonoSourceRopRow mono_source_rop_row(unsigned index) { return mono_source_table[index & 0xff]; }
+RopRows rop_rows(unsigned index) {
+#if VENEER_WIDE_VECTORS
+  if (wide_vectors()) return wide_table[index & 0xff];
+#endif
+  return table[index & 0xff];
+}
 
 namespace {
 
@@ -203,7 +130,7 @@ void fill_pixels(std::uint8_t* out, std::size_t count, std::uint32_t pixel) {
   if constexpr (F == PixelFormat::Bgrx32) {
     // Four pixels to a store, eight stores to a step.
     const std::uint64_t two = pixel | std::uint64_t{pixel} << 32;
-    const Block four = {two, two};
+    const Block16 four = {two, two};
     for (std::size_t steps = count / 32; steps != 0; --steps, out += 128) {
       std::memcpy(out, &four, 16);
       std::memcpy(out + 16, &four, 16);

@@ -154,17 +154,22 @@ bool creation_allowed(ObjectKind kind) {
 
 bool call_allowed(const char* function) {
   std::lock_guard lock(platform_lock());
+  return call_allowed_held(function);
+}
+
+bool call_allowed_held(const char* function) {
   auto& t = table();
-  const std::string_view name(function);
   if (const int listed = faultable_index(function); listed >= 0) {
     ++t.listed_calls[static_cast<std::size_t>(listed)];
   } else {
+    const std::string_view name(function);
     auto counted = t.calls.find(name);
     if (counted == t.calls.end()) counted = t.calls.emplace(std::string(name), 0).first;
     ++counted->second;
   }
+  // The name is measured only when a fault is pending: the common call needs no text of it.
   if (t.call_fail_at.empty()) return true;
-  auto it = t.call_fail_at.find(name);
+  auto it = t.call_fail_at.find(std::string_view(function));
   if (it == t.call_fail_at.end() || --it->second != 0) return true;
   t.call_fail_at.erase(it);
   return false;

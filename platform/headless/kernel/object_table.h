@@ -38,6 +38,9 @@ bool creation_allowed(ObjectKind kind);
 // Asks the fault hook whether this call of a faultable function (a name listed with
 // fail_nth_call, given as a literal) may go ahead, and counts it.
 bool call_allowed(const char* function);
+// The same for a caller that holds platform_lock() already (a call checks and does its work
+// under one taking of the lock).
+bool call_allowed_held(const char* function);
 
 // Adds an object and returns its handle; null when the table is full.
 void* insert_object(std::unique_ptr<Object> object);

@@ -1,0 +1,116 @@
+// The 256 ternary raster operations over 32-bit destination pixels whose source is a
+// monochrome row, each bit turned into its colour as it is read. Each operation has a loop
+// over 16-byte blocks and, where the build can carry it, one over 32-byte blocks.
+#include <array>
+#include <bit>
+#include <utility>
+
+#include "gdi/lanes.h"
+#include "gdi/raster.h"
+#include "gdi/rop_apply.h"
+#include "gdi/vector_width.h"
+
+namespace veneer::headless::gdi::raster {
+namespace {
+
+// One pixel at a time up to the first whole source byte; then each source byte's eight pixels
+// as lanes of `Lanes` (one or two vectors), each lane picking `one` or `zero` by its bit; then
+// the pixels after the last whole byte.
+template <unsigned R, typename Lanes>
+[[gnu::always_inline]] inline void mono_source_body(std::uint8_t* d, const std::uint8_t* src, int sx,
+                                                    const std::uint8_t* p, int count, std::uint32_t zero,
+                                                    std::uint32_t one) {
+  constexpr bool use_p = rop_uses_pattern(R);
+  constexpr int lanes = sizeof(Lanes) / 4;
+  auto pixel_at = [&](int i) {
+    std::uint32_t pw = 0, dw;
+    if constexpr (use_p) std::memcpy(&pw, p + static_cast<std::size_t>(i) * 4, 4);
+    std::memcpy(&dw, d + static_cast<std::size_t>(i) * 4, 4);
+    const std::uint32_t sw = (src[(sx + i) >> 3] >> (7 - ((sx + i) & 7))) & 1u ? one : zero;
+    dw = apply<R, std::uint32_t>(pw, sw, dw);
+    std::memcpy(d + static_cast<std::size_t>(i) * 4, &dw, 4);
+  };
+  int i = 0;
+  for (; i < count && ((sx + i) & 7) != 0; ++i) pixel_at(i);
+  const Lanes zeros = Lanes{} + zero, diffs = Lanes{} + (zero ^ one);
+  const std::uint8_t* byte = src + ((sx + i) >> 3);
+  // Four source bytes to a step while there are, then one.
+  for (; i + 32 <= count; i += 32, byte += 4) {
+    std::uint32_t four;
+    std::memcpy(&four, byte, 4);
+    if constexpr (std::endian::native == std::endian::big) four = __builtin_bswap32(four);
+#pragma GCC unroll 8
+    for (int part = 0; part < 32 / lanes; ++part) {
+      const std::size_t at = static_cast<std::size_t>(i + part * lanes) * 4;
+      Lanes dw, pw{};
+      std::memcpy(&dw, d + at, sizeof(Lanes));
+      if constexpr (use_p) std::memcpy(&pw, p + at, sizeof(Lanes));
+      dw = apply<R, Lanes>(pw, zeros ^ (diffs & bit_lanes_of_four<Lanes>(four, part)), dw);
+      std::memcpy(d + at, &dw, sizeof(Lanes));
+    }
+  }
+  for (; i + 8 <= count; i += 8, ++byte) {
+#pragma GCC unroll 2
+    for (int part = 0; part < 8 / lanes; ++part) {
+      const std::size_t at = static_cast<std::size_t>(i + part * lanes) * 4;
+      Lanes dw, pw{};
+      std::memcpy(&dw, d + at, sizeof(Lanes));
+      if constexpr (use_p) std::memcpy(&pw, p + at, sizeof(Lanes));
+      dw = apply<R, Lanes>(pw, zeros ^ (diffs & bit_lanes<Lanes>(*byte, part)), dw);
+      std::memcpy(d + at, &dw, sizeof(Lanes));
+    }
+  }
+  for (; i < count; ++i) pixel_at(i);
+}
+
+template <unsigned R, typename Lanes>
+[[gnu::always_inline]] inline void mono_source_block(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* src,
+                                                     std::ptrdiff_t src_step, int sx, const std::uint8_t* p, int count,
+                                                     int rows, std::uint32_t zero, std::uint32_t one) {
+  for (; rows > 0; --rows) {
+    mono_source_body<R, Lanes>(d, src, sx, p, count, zero, one);
+    if (rows == 1) break;  // the pointers move only between rows
+    d += d_step;
+    src += src_step;
+  }
+}
+
+template <unsigned R>
+void mono_source_loop(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* src, std::ptrdiff_t src_step, int sx,
+                      const std::uint8_t* p, int count, int rows, std::uint32_t zero, std::uint32_t one) {
+  mono_source_block<R, Pixels4>(d, d_step, src, src_step, sx, p, count, rows, zero, one);
+}
+
+template <std::size_t... I>
+constexpr std::array<MonoSourceRopRows, 256> make_table(std::index_sequence<I...>) {
+  return {&mono_source_loop<static_cast<unsigned>(I)>...};
+}
+
+constexpr std::array<MonoSourceRopRows, 256> table = make_table(std::make_index_sequence<256>{});
+
+#if VENEER_WIDE_VECTORS
+template <unsigned R>
+VENEER_WIDE_TARGET void wide_mono_source_loop(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* src,
+                                              std::ptrdiff_t src_step, int sx, const std::uint8_t* p, int count,
+                                              int rows, std::uint32_t zero, std::uint32_t one) {
+  mono_source_block<R, Pixels8>(d, d_step, src, src_step, sx, p, count, rows, zero, one);
+}
+
+template <std::size_t... I>
+constexpr std::array<MonoSourceRopRows, 256> make_wide_table(std::index_sequence<I...>) {
+  return {&wide_mono_source_loop<static_cast<unsigned>(I)>...};
+}
+
+constexpr std::array<MonoSourceRopRows, 256> wide_table = make_wide_table(std::make_index_sequence<256>{});
+#endif
+
+}  // namespace
+
+MonoSourceRopRows mono_source_rop_rows(unsigned index) {
+#if VENEER_WIDE_VECTORS
+  if (wide_vectors()) return wide_table[index & 0xff];
+#endif
+  return table[index & 0xff];
+}
+
+}  // namespace veneer::headless::gdi::raster
