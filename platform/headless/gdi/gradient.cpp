@@ -1,5 +1,6 @@
 // GradientFill for the two rectangle modes, with Win32's 16-bit channel arithmetic.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -96,25 +97,30 @@ template <PixelFormat F>
 void fill_horizontal(Surface& s, const Gradient& g) {
   const int count = g.count();
   const int bit = F == PixelFormat::Mono ? static_cast<int>(g.x0 & 7) : 0;
-  std::vector<std::uint8_t> row(raster::span_bytes(F, bit, count) + 1);
   if constexpr (F == PixelFormat::Mono) {
+    std::vector<std::uint8_t> row(raster::span_bytes(F, bit, count) + 1);
     for (int i = 0; i < count; ++i)
       raster::write_pixel<F>(row.data(), bit + i, blend_mono(*g.first, *g.second, g.start + i, g.length));
     for (long long y = g.y0; y < g.y1; ++y)
       raster::copy_bits(s.row(static_cast<int>(y)), static_cast<int>(g.x0), row.data(), bit, count);
   } else {
-    BlendSteps<F> steps(*g.first, *g.second, g.start, g.length);
-    for (int i = 0; i < count; ++i) raster::write_pixel<F>(row.data(), i, steps.next());
     const std::size_t offset = static_cast<std::size_t>(g.x0) * pixel_bytes(F);
     const std::size_t bytes = raster::span_bytes(F, 0, count);
     // The rows are all alike, so they are written in the order they lie in memory (bottom-up
-    // surfaces from the bottom row): copying runs measurably slower against the addresses.
-    // Each is one call of the C library's memcpy, which copies a whole row of a few kilobytes
-    // faster than a loop of 64-byte pieces does here.
+    // surfaces from the bottom row), each by one call of the C library's memcpy. The copy of
+    // the colours sits at the same place within a 64-byte cache line as the first row written:
+    // copies between addresses placed alike in their lines run measurably faster.
     const bool ascending = s.stride > 0;
+    std::uint8_t* first = s.row(static_cast<int>(ascending ? g.y0 : g.y1 - 1)) + offset;
+    std::vector<std::uint8_t> buffer(bytes + 64);
+    const auto misplaced =
+        (reinterpret_cast<std::uintptr_t>(first) - reinterpret_cast<std::uintptr_t>(buffer.data())) % 64;
+    std::uint8_t* row = buffer.data() + misplaced;
+    BlendSteps<F> steps(*g.first, *g.second, g.start, g.length);
+    for (int i = 0; i < count; ++i) raster::write_pixel<F>(row, i, steps.next());
     for (long long i = 0; i < g.y1 - g.y0; ++i) {
       const long long y = ascending ? g.y0 + i : g.y1 - 1 - i;
-      std::memcpy(s.row(static_cast<int>(y)) + offset, row.data(), bytes);
+      std::memcpy(s.row(static_cast<int>(y)) + offset, row, bytes);
     }
   }
 }
