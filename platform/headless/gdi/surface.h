@@ -29,17 +29,9 @@
 namespace veneer::headless::gdi {
 
 // Leaves the elements of a vector uninitialised when it grows, for storage that is filled
-// before it is read, and starts them on a cache line (64 bytes): copies of whole surfaces and
-// rows then begin at the start of a line on both sides, which runs measurably faster than
-// copies that start partway into one.
+// before it is read.
 template <class T>
 struct UninitializedAllocator : std::allocator<T> {
-  static constexpr std::align_val_t kAlignment{64};
-  T* allocate(std::size_t n) {
-    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
-    return static_cast<T*>(::operator new(n * sizeof(T), kAlignment));
-  }
-  void deallocate(T* p, std::size_t) noexcept { ::operator delete(p, kAlignment); }
   template <class U>
   struct rebind {
     using other = UninitializedAllocator<U>;
