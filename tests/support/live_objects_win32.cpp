@@ -121,6 +121,15 @@ HANDLE WINAPI set_clipboard_data(UINT format, HANDLE data) {
   return placed;
 }
 
+// A region given to a window is the system's from then on: the window deletes it itself, and
+// its handle may come back for a region made later.
+decltype(&SetWindowRgn) real_set_window_rgn;
+int WINAPI set_window_rgn(HWND window, HRGN region, BOOL redraw) {
+  const int set = real_set_window_rgn(window, region, redraw);
+  if (set && region) released(region, Gdi);
+  return set;
+}
+
 std::vector<Entry> entries() {
   const char* gdi = "gdi32.dll";
   const char* user = "user32.dll";
@@ -164,6 +173,7 @@ std::vector<Entry> entries() {
       {user, "LoadImageA", reinterpret_cast<void*>(&load_image), reinterpret_cast<void**>(&real_load_image)},
       {user, "SetClipboardData", reinterpret_cast<void*>(&set_clipboard_data),
        reinterpret_cast<void**>(&real_set_clipboard_data)},
+      {user, "SetWindowRgn", reinterpret_cast<void*>(&set_window_rgn), reinterpret_cast<void**>(&real_set_window_rgn)},
   };
 }
 
