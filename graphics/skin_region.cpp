@@ -151,10 +151,17 @@ class RegionBuilder {
 // The runs of non-key pixels of one row of 32-bit pixels. The columns where the pixels change
 // between key and non-key (the edges) are found first: sixteen pixels at a time where the
 // processor compares four at once, the rest without a branch per pixel (where holes begin and
-// end follows no pattern a processor could predict). `edges` holds width + 1 values.
+// end follows no pattern a processor could predict). `edges` is working space: it grows only
+// as far as a row's edges need, so a skin of few holes costs little memory however wide it is.
 void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs, std::vector<int>& edges) {
-  int* edge = edges.data();
   int count = 0;
+  // Room for `more` edges past the ones found so far.
+  auto room_for = [&](int more) {
+    const std::size_t needed = static_cast<std::size_t>(count) + static_cast<std::size_t>(more);
+    if (edges.size() < needed) edges.resize(std::max(needed, 2 * edges.size()));
+    return edges.data();
+  };
+  int* edge = room_for(17);
   bool key = true;  // left of the row counts as key: a row starting with a run starts with an edge
   int x = 0;
 #if VENEER_SKIN_SSE2
@@ -166,6 +173,7 @@ void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs, std::
     return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(equal)));
   };
   for (; x + 16 <= width; x += 16) {
+    edge = room_for(16);
     const unsigned keys = key_mask(x) | key_mask(x + 4) << 4 | key_mask(x + 8) << 8 | key_mask(x + 12) << 12;
     // Bit i of `changes`: pixel x + i differs from the one before it.
     unsigned changes = (keys ^ (keys << 1 | (key ? 1u : 0u))) & 0xFFFFu;
@@ -173,6 +181,7 @@ void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs, std::
     for (; changes != 0; changes &= changes - 1) edge[count++] = x + std::countr_zero(changes);
   }
 #endif
+  edge = room_for(width - x + 1);
   for (; x < width; ++x) {
     const bool is_key = (row[x] & 0xFFFFFF) == kKeyPixel;
     edge[count] = x;
@@ -188,7 +197,7 @@ void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs, std::
 // bands' rectangles to the builder.
 class RowBands {
  public:
-  RowBands(HRGN working, int width) : builder_(working), edges_(static_cast<std::size_t>(width) + 1), width_(width) {}
+  RowBands(HRGN working, int width) : builder_(working), width_(width) {}
 
   // Takes row y (rows come in order from 0); false when the region cannot be made.
   bool take(int y, const std::uint32_t* row) {
@@ -237,10 +246,10 @@ class BandSection {
     return static_cast<bool>(*selection_);
   }
 
-  // Reads `rows` rows of the bitmap selected into `from`, from row `top` on; false when the
-  // blit fails.
-  bool read(HDC from, int top, int rows) {
-    if (!::BitBlt(dc_.m_hDC, 0, 0, width_, rows, from, 0, top, SRCCOPY)) return false;
+  // Reads `rows` rows of the bitmap selected into `from`, from row `top` and column `left`
+  // on; false when the blit fails.
+  bool read(HDC from, int left, int top, int rows) {
+    if (!::BitBlt(dc_.m_hDC, 0, 0, width_, rows, from, left, top, SRCCOPY)) return false;
     ::GdiFlush();  // the blit must have landed before its bits are read
     return true;
   }
@@ -279,21 +288,28 @@ SectionRows section_rows(HBITMAP bitmap) {
   return {static_cast<const std::uint8_t*>(section.dsBm.bmBits), static_cast<std::size_t>(section.dsBm.bmWidthBytes)};
 }
 
-// Whether two rows of 32-bit pixels hold the same colours; the unused byte is ignored.
-bool same_colours(const std::uint32_t* a, const std::uint32_t* b, int width) {
-  std::uint32_t differ = 0;
-  for (int x = 0; x < width; ++x) differ |= a[x] ^ b[x];
-  return (differ & 0xFFFFFF) == 0;
+// The first column where two rows of 32-bit pixels differ in colour (the unused byte is
+// ignored), or -1.
+int first_difference(const std::uint32_t* a, const std::uint32_t* b, int width) {
+  for (int x = 0; x < width; ++x)
+    if (((a[x] ^ b[x]) & 0xFFFFFF) != 0) return x;
+  return -1;
 }
 
 // Whether the section's first row in memory is its top row. The section's record does not
-// say, so the first row k whose colours differ from its mirror (row height-1-k in memory)
-// decides: the platform's own copy of the top row k is compared with memory row k. A section
-// whose every row equals its mirror reads the same either way.
-bool section_is_top_down(const SectionRows& rows, int width, int height, HDC bitmap_dc, BandSection& band) {
+// say, so the first pixel whose colour differs from its mirror (row height-1-k in memory, same
+// column) decides: the platform's own copy of that pixel of the top row k is compared with
+// memory row k. A section whose every row equals its mirror reads the same either way. False
+// when the platform's copy cannot be made.
+bool find_row_order(const SectionRows& rows, int width, int height, HDC bitmap_dc, bool& top_down) {
+  top_down = true;
   for (int k = 0; k < height / 2; ++k) {
-    if (same_colours(rows.row(k), rows.row(height - 1 - k), width)) continue;
-    return band.read(bitmap_dc, k, 1) && same_colours(band.row(0), rows.row(k), width);
+    const int x = first_difference(rows.row(k), rows.row(height - 1 - k), width);
+    if (x < 0) continue;
+    BandSection pixel;
+    if (!pixel.open(1, 1) || !pixel.read(bitmap_dc, x, k, 1)) return false;
+    top_down = first_difference(pixel.row(0), rows.row(k) + x, 1) < 0;
+    return true;
   }
   return true;
 }
@@ -304,20 +320,20 @@ bool section_is_top_down(const SectionRows& rows, int width, int height, HDC bit
 bool build_region(HBITMAP bitmap, HDC bitmap_dc, int width, int height, HRGN working) {
   RowBands bands(working, width);
   const int band_rows = static_cast<int>(std::clamp<std::int64_t>(kBandBytes / (4LL * width), 1, height));
-  BandSection band;
   const SectionRows rows = section_rows(bitmap);
   if (rows.first) {
-    if (!band.open(width, 1)) return false;
     ::GdiFlush();  // drawing still queued for the section lands before its bits are read
-    const bool top_down = section_is_top_down(rows, width, height, bitmap_dc, band);
+    bool top_down = true;
+    if (!find_row_order(rows, width, height, bitmap_dc, top_down)) return false;
     for (int y = 0; y < height; ++y)
       if (!bands.take(y, rows.row(top_down ? y : height - 1 - y))) return false;
     return bands.finish(height);
   }
+  BandSection band;
   if (!band.open(width, band_rows)) return false;
   for (int top = 0; top < height; top += band_rows) {
     const int count = std::min(band_rows, height - top);
-    if (!band.read(bitmap_dc, top, count)) return false;
+    if (!band.read(bitmap_dc, 0, top, count)) return false;
     for (int i = 0; i < count; ++i)
       if (!bands.take(top + i, band.row(i))) return false;
   }
