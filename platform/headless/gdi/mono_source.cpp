@@ -13,6 +13,17 @@
 namespace veneer::headless::gdi::raster {
 namespace {
 
+// The operation over one vector of pixels from byte `at` of the row, with the source already
+// spread over its lanes.
+template <unsigned R, typename Lanes>
+[[gnu::always_inline]] inline void apply_lanes(std::uint8_t* d, const std::uint8_t* p, std::size_t at, Lanes source) {
+  Lanes dw, pw{};
+  std::memcpy(&dw, d + at, sizeof(Lanes));
+  if constexpr (rop_uses_pattern(R)) std::memcpy(&pw, p + at, sizeof(Lanes));
+  dw = apply<R, Lanes>(pw, source, dw);
+  std::memcpy(d + at, &dw, sizeof(Lanes));
+}
+
 // One pixel at a time up to the first whole source byte; then each source byte's eight pixels
 // as lanes of `Lanes` (one or two vectors), each lane picking `one` or `zero` by its bit; then
 // the pixels after the last whole byte.
@@ -40,25 +51,15 @@ template <unsigned R, typename Lanes>
     std::memcpy(&four, byte, 4);
     if constexpr (std::endian::native == std::endian::big) four = __builtin_bswap32(four);
 #pragma GCC unroll 8
-    for (int part = 0; part < 32 / lanes; ++part) {
-      const std::size_t at = static_cast<std::size_t>(i + part * lanes) * 4;
-      Lanes dw, pw{};
-      std::memcpy(&dw, d + at, sizeof(Lanes));
-      if constexpr (use_p) std::memcpy(&pw, p + at, sizeof(Lanes));
-      dw = apply<R, Lanes>(pw, zeros ^ (diffs & bit_lanes_of_four<Lanes>(four, part)), dw);
-      std::memcpy(d + at, &dw, sizeof(Lanes));
-    }
+    for (int part = 0; part < 32 / lanes; ++part)
+      apply_lanes<R, Lanes>(d, p, static_cast<std::size_t>(i + part * lanes) * 4,
+                            zeros ^ (diffs & bit_lanes_of_four<Lanes>(four, part)));
   }
   for (; i + 8 <= count; i += 8, ++byte) {
 #pragma GCC unroll 2
-    for (int part = 0; part < 8 / lanes; ++part) {
-      const std::size_t at = static_cast<std::size_t>(i + part * lanes) * 4;
-      Lanes dw, pw{};
-      std::memcpy(&dw, d + at, sizeof(Lanes));
-      if constexpr (use_p) std::memcpy(&pw, p + at, sizeof(Lanes));
-      dw = apply<R, Lanes>(pw, zeros ^ (diffs & bit_lanes<Lanes>(*byte, part)), dw);
-      std::memcpy(d + at, &dw, sizeof(Lanes));
-    }
+    for (int part = 0; part < 8 / lanes; ++part)
+      apply_lanes<R, Lanes>(d, p, static_cast<std::size_t>(i + part * lanes) * 4,
+                            zeros ^ (diffs & bit_lanes<Lanes>(*byte, part)));
   }
   for (; i < count; ++i) pixel_at(i);
 }
