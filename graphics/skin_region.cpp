@@ -246,10 +246,10 @@ class BandSection {
     return static_cast<bool>(*selection_);
   }
 
-  // Reads `rows` rows of the bitmap selected into `from`, from row `top` and column `left`
-  // on; false when the blit fails.
-  bool read(HDC from, int left, int top, int rows) {
-    if (!::BitBlt(dc_.m_hDC, 0, 0, width_, rows, from, left, top, SRCCOPY)) return false;
+  // Reads `rows` rows of the bitmap selected into `from`, from row `top` on; false when the
+  // blit fails.
+  bool read(HDC from, int top, int rows) {
+    if (!::BitBlt(dc_.m_hDC, 0, 0, width_, rows, from, 0, top, SRCCOPY)) return false;
     ::GdiFlush();  // the blit must have landed before its bits are read
     return true;
   }
@@ -298,17 +298,18 @@ int first_difference(const std::uint32_t* a, const std::uint32_t* b, int width) 
 
 // Whether the section's first row in memory is its top row. The section's record does not
 // say, so the first pixel whose colour differs from its mirror (row height-1-k in memory, same
-// column) decides: the platform's own copy of that pixel of the top row k is compared with
+// column) decides: the platform's reading of that pixel of the top row k is compared with
 // memory row k. A section whose every row equals its mirror reads the same either way. False
-// when the platform's copy cannot be made.
+// when the platform cannot read the pixel.
 bool find_row_order(const SectionRows& rows, int width, int height, HDC bitmap_dc, bool& top_down) {
   top_down = true;
   for (int k = 0; k < height / 2; ++k) {
     const int x = first_difference(rows.row(k), rows.row(height - 1 - k), width);
     if (x < 0) continue;
-    BandSection pixel;
-    if (!pixel.open(1, 1) || !pixel.read(bitmap_dc, x, k, 1)) return false;
-    top_down = first_difference(pixel.row(0), rows.row(k) + x, 1) < 0;
+    const COLORREF top = ::GetPixel(bitmap_dc, x, k);
+    if (top == CLR_INVALID) return false;
+    const std::uint32_t pixel = rows.row(k)[x];
+    top_down = top == RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
     return true;
   }
   return true;
@@ -319,7 +320,6 @@ bool find_row_order(const SectionRows& rows, int width, int height, HDC bitmap_d
 // pixels lie; any other bitmap is blitted into a 32-bit section a band of rows at a time.
 bool build_region(HBITMAP bitmap, HDC bitmap_dc, int width, int height, HRGN working) {
   RowBands bands(working, width);
-  const int band_rows = static_cast<int>(std::clamp<std::int64_t>(kBandBytes / (4LL * width), 1, height));
   const SectionRows rows = section_rows(bitmap);
   if (rows.first) {
     ::GdiFlush();  // drawing still queued for the section lands before its bits are read
@@ -329,11 +329,12 @@ bool build_region(HBITMAP bitmap, HDC bitmap_dc, int width, int height, HRGN wor
       if (!bands.take(y, rows.row(top_down ? y : height - 1 - y))) return false;
     return bands.finish(height);
   }
+  const int band_rows = static_cast<int>(std::clamp<std::int64_t>(kBandBytes / (4LL * width), 1, height));
   BandSection band;
   if (!band.open(width, band_rows)) return false;
   for (int top = 0; top < height; top += band_rows) {
     const int count = std::min(band_rows, height - top);
-    if (!band.read(bitmap_dc, 0, top, count)) return false;
+    if (!band.read(bitmap_dc, top, count)) return false;
     for (int i = 0; i < count; ++i)
       if (!bands.take(top + i, band.row(i))) return false;
   }
