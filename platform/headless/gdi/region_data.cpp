@@ -52,22 +52,14 @@ pixman_region32_data_t* allocate(pixman_region32_data_t* old, long capacity) {
 }  // namespace
 
 bool union_stacked(pixman_region32_t* dst, pixman_region32_t* a, pixman_region32_t* b) {
-  int n_a = 0, n_b = 0;
-  const pixman_box32_t* boxes_a = pixman_region32_rectangles(a, &n_a);
-  const pixman_box32_t* boxes_b = pixman_region32_rectangles(b, &n_b);
-  if (n_a == 0 || n_b == 0) return false;
-  pixman_region32_t* upper = a;
-  pixman_region32_t* lower = b;
-  if (a->extents.y2 > b->extents.y1) {
-    if (b->extents.y2 > a->extents.y1) return false;  // they share rows
-    std::swap(upper, lower);
-    std::swap(boxes_a, boxes_b);
-    std::swap(n_a, n_b);
-  }
-  const pixman_box32_t* upper_boxes = boxes_a;
-  const pixman_box32_t* lower_boxes = boxes_b;
-  const int n_upper = n_a;
-  int n_lower = n_b;
+  if (!pixman_region32_not_empty(a) || !pixman_region32_not_empty(b)) return false;
+  const bool a_above = a->extents.y2 <= b->extents.y1;
+  if (!a_above && b->extents.y2 > a->extents.y1) return false;  // they share rows
+  pixman_region32_t* upper = a_above ? a : b;
+  pixman_region32_t* lower = a_above ? b : a;
+  int n_upper = 0, n_lower = 0;
+  const pixman_box32_t* upper_boxes = pixman_region32_rectangles(upper, &n_upper);
+  const pixman_box32_t* lower_boxes = pixman_region32_rectangles(lower, &n_lower);
 
   // Whether the upper region's last band and the lower one's first are one band.
   const int last_band = band_start(upper_boxes, n_upper - 1);
@@ -85,28 +77,24 @@ bool union_stacked(pixman_region32_t* dst, pixman_region32_t* a, pixman_region32
   const pixman_box32_t extents{std::min(upper->extents.x1, lower->extents.x1), upper->extents.y1,
                                std::max(upper->extents.x2, lower->extents.x2), lower->extents.y2};
 
-  pixman_region32_data_t* data = nullptr;
-  if (dst == upper && upper->data && upper->data->size > 0) {
-    // Grown in place, by at least half again, so that repeated stacking copies each box a
-    // bounded number of times.
-    data = upper->data;
-    if (data->size < total) {
-      data = allocate(data, std::max(total, data->size + data->size / 2));
-      if (!data) return false;
-    }
-  } else {
+  // The upper region's own boxes stay where they are when it is the destination and keeps them
+  // on the heap: its memory grows by at least half again, so that repeated stacking copies
+  // each box a bounded number of times. Otherwise the boxes go to new memory, and the
+  // destination's old memory is freed once both regions' boxes are copied.
+  pixman_region32_data_t* const old = dst->data;
+  const bool in_place = dst == upper && old && old->size > 0;
+  pixman_region32_data_t* data = old;
+  if (!in_place)
     data = allocate(nullptr, total);
-    if (!data) return false;
-    std::memcpy(boxes_of(data), upper_boxes, static_cast<std::size_t>(n_upper) * sizeof(pixman_box32_t));
-    if (dst->data && dst->data->size > 0 && dst != lower) std::free(dst->data);
-  }
+  else if (old->size < total)
+    data = allocate(old, std::max(total, old->size + old->size / 2));
+  if (!data) return false;
   pixman_box32_t* out = boxes_of(data);
+  if (!in_place) std::memcpy(out, upper_boxes, static_cast<std::size_t>(n_upper) * sizeof(pixman_box32_t));
   if (join)
     for (int i = last_band; i < n_upper; ++i) out[i].y2 = joined_bottom;
-  // The lower region's boxes go last: when `dst` is the lower region, its old data is freed
-  // only after they are copied.
   std::memcpy(out + n_upper, lower_boxes, static_cast<std::size_t>(n_lower) * sizeof(pixman_box32_t));
-  if (dst == lower && lower->data && lower->data->size > 0) std::free(lower->data);
+  if (!in_place && old && old->size > 0) std::free(old);
   data->numRects = total;
   dst->data = data;
   dst->extents = extents;
