@@ -166,4 +166,60 @@ TEST(GdiLongRows, ThirtyTwoBitsIntoMonochrome) {
   EXPECT_NO_LEAKS(guard);
 }
 
+// Blits of whole bitmaps as wide as the blit, whose rows follow each other in memory: every
+// operation (those with a pattern included) from colour and from monochrome sources, and colour
+// into monochrome, over several rows, top-down and bottom-up.
+TEST(GdiLongRows, WholeRowsOfBitmapsAsWideAsTheBlit) {
+  LeakGuard guard;
+  const std::uint32_t pattern = 0x00f00f66, one = 0x00123456, zero = 0x00a9cbed, key = 0x00ff00ff;
+  for (int width : {32, 64})
+    for (bool bottom_up : {false, true}) {
+      Canvas src(width, kRows, 32, bottom_up), dst(width, kRows, 32, bottom_up);
+      MonoCanvas mono(width, kRows), mono_dst(width, kRows);
+      std::vector<std::uint8_t> bits(static_cast<std::size_t>(mono.row_bytes() * kRows));
+      for (std::size_t i = 0; i < bits.size(); ++i)
+        bits[i] = static_cast<std::uint8_t>(scramble(static_cast<std::uint32_t>(i), 13));
+      mono.set(bits);
+      auto bit_of = [&](const std::vector<std::uint8_t>& b, int x, int y) {
+        return (b[static_cast<std::size_t>(y * mono.row_bytes() + x / 8)] >> (7 - x % 8)) & 1;
+      };
+      for (int y = 0; y < kRows; ++y)
+        for (int x = 0; x < width; ++x) {
+          const std::uint32_t v = scramble(static_cast<std::uint32_t>(y * width + x), 17);
+          src.at(x, y) = (v & 3) == 0 ? key : v;
+        }
+      SetBkColor(src.dc, RGB(0xff, 0x00, 0xff));
+      SetBkColor(dst.dc, RGB(0x12, 0x34, 0x56));
+      SetTextColor(dst.dc, RGB(0xa9, 0xcb, 0xed));
+      HBRUSH brush = CreateSolidBrush(RGB(0xf0, 0x0f, 0x66));
+      HGDIOBJ old = SelectObject(dst.dc, brush);
+      auto before = [width](int x, int y) { return scramble(static_cast<std::uint32_t>(y * width + x), 0x1b873593u); };
+      for_each_vector_width([&](const std::string& vectors) {
+        const std::string where = vectors + ", width " + std::to_string(width) + (bottom_up ? ", bottom-up" : "");
+        for (unsigned index = 0; index < 256; ++index)
+          for (bool from_mono : {false, true}) {
+            for (int y = 0; y < kRows; ++y)
+              for (int x = 0; x < width; ++x) dst.at(x, y) = before(x, y);
+            ASSERT_TRUE(BitBlt(dst.dc, 0, 0, width, kRows, from_mono ? mono.dc : src.dc, 0, 0, rop_code(index)));
+            for (int y = 0; y < kRows; ++y)
+              for (int x = 0; x < width; ++x) {
+                const std::uint32_t s = from_mono ? (bit_of(bits, x, y) ? one : zero) : src.at(x, y);
+                ASSERT_EQ(dst.at(x, y), rop3(index, pattern, s, before(x, y)))
+                    << where << ", rop " << index << (from_mono ? ", monochrome" : ", colour") << " source, column "
+                    << x << ", row " << y;
+              }
+          }
+        ASSERT_TRUE(BitBlt(mono_dst.dc, 0, 0, width, kRows, src.dc, 0, 0, SRCCOPY));
+        const std::vector<std::uint8_t> got = mono_dst.bytes();
+        for (int y = 0; y < kRows; ++y)
+          for (int x = 0; x < width; ++x)
+            ASSERT_EQ(bit_of(got, x, y), src.at(x, y) == key ? 1 : 0)
+                << where << ", into monochrome, column " << x << ", row " << y;
+      });
+      SelectObject(dst.dc, old);
+      DeleteObject(brush);
+    }
+  EXPECT_NO_LEAKS(guard);
+}
+
 }  // namespace

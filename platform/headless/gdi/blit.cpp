@@ -6,6 +6,7 @@
 #include "gdi/blit.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "gdi/clip.h"
@@ -378,6 +379,24 @@ class RowBuffer {
   std::vector<std::uint8_t> heap_;
 };
 
+// A block of rows drawn by one call of a row function: `count` pixels a row, `rows` rows.
+struct RowBlock {
+  int count, rows;
+};
+
+// Rows that follow each other in memory without a gap on both sides, and without a pattern
+// (whose one row does not follow on), are drawn as one long row: a row function then pays its
+// costs per row once. Each side's step is compared with its row's length in bits, so that
+// monochrome rows, whose pixels are bits, fold by the same test.
+RowBlock folded(int count, int rows, std::ptrdiff_t dst_step, PixelFormat dst, std::ptrdiff_t src_step, PixelFormat src,
+                const std::uint8_t* pattern) {
+  const long long total = 1LL * count * rows;
+  const auto whole = [count](std::ptrdiff_t step, PixelFormat f) { return 8LL * step == 1LL * count * bits_of(f); };
+  if (rows > 1 && !pattern && total <= std::numeric_limits<int>::max() && whole(dst_step, dst) && whole(src_step, src))
+    return {static_cast<int>(total), 1};
+  return {count, rows};
+}
+
 // Whether every destination pixel of the columns takes the next source pixel: a plain blit,
 // or one mirrored on both sides.
 bool one_to_one(const AxisMap& cols) {
@@ -421,7 +440,8 @@ class SourceRows {
   // only for identity columns.
   void into_rows(int sy, int rows, std::uint8_t* out, std::ptrdiff_t out_step, int bit) {
     const AxisMap& cols = job_.cols;
-    convert_(job_.src->row(sy), job_.src->stride, cols.pick(0), cols.count(), out, out_step, bit, rows, colors_);
+    const RowBlock block = folded(cols.count(), rows, out_step, F, job_.src->stride, job_.src->format, nullptr);
+    convert_(job_.src->row(sy), job_.src->stride, cols.pick(0), block.count, out, out_step, bit, block.rows, colors_);
   }
 
   // Source row sy, for the destination's columns, into out at bit `bit` (0 for colour).
@@ -478,17 +498,23 @@ void draw_from_source(const Job& job, RopRows op, const std::uint8_t* pattern) {
     const MonoSourceRopRows mono_op = mono_source_rop_rows(job.index);
     const int mono_sx = cols.pick(0);
     const std::uint32_t zero = pixel_of(job.dst_text_color, F), one = pixel_of(job.dst_bk_color, F);
-    if (rows_in_order)
+    if (rows_in_order) {
+      const RowBlock block =
+          folded(count, rows.count(), job.dst->stride, F, job.src->stride, PixelFormat::Mono, pattern);
       return mono_op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * 4, job.dst->stride,
-                     job.src->row(rows.pick(0)), job.src->stride, mono_sx, pattern, count, rows.count(), zero, one);
+                     job.src->row(rows.pick(0)), job.src->stride, mono_sx, pattern, block.count, block.rows, zero, one);
+    }
     for (int r = 0; r < rows.count(); ++r)
       mono_op(job.dst->row(rows.first + r) + static_cast<std::size_t>(x0) * 4, 0, job.src->row(rows.pick(r)), 0,
               mono_sx, pattern, count, 1, zero, one);
     return;
   }
-  if (F != PixelFormat::Mono && direct && rows_in_order)
+  if (F != PixelFormat::Mono && direct && rows_in_order) {
+    const RowBlock block = folded(count, rows.count(), job.dst->stride, F, job.src->stride, F, pattern);
     return op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride,
-              job.src->row(rows.pick(0)) + source_offset, job.src->stride, pattern, span, rows.count());
+              job.src->row(rows.pick(0)) + source_offset, job.src->stride, pattern, span_bytes(F, 0, block.count),
+              block.rows);
+  }
   if (in_place && !straight && source.identity() && rows_in_order)
     return source.into_rows(
         rows.pick(0), rows.count(),

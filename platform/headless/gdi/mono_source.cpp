@@ -1,6 +1,7 @@
 // The 256 ternary raster operations over 32-bit destination pixels whose source is a
 // monochrome row, each bit turned into its colour as it is read. Each operation has a loop
 // over 16-byte blocks and, where the build can carry it, one over 32-byte blocks.
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <utility>
@@ -24,12 +25,25 @@ template <unsigned R, typename Lanes>
   std::memcpy(d + at, &dw, sizeof(Lanes));
 }
 
-// One pixel at a time up to the first whole source byte; then each source byte's eight pixels
-// as lanes of `Lanes` (one or two vectors), each lane picking `one` or `zero` by its bit; then
-// the pixels after the last whole byte.
+// How a row of `count` pixels from source bit `sx` is taken: pixels one at a time up to the
+// first whole source byte (`head`), then 32 pixels to a step, then 8, then the pixels after the
+// last whole byte (`tail`). The same for every row of a block, so it is worked out once.
+struct RowSplit {
+  int head, steps_of_32, steps_of_8, tail;
+  RowSplit(int sx, int count) {
+    head = std::min(count, (8 - (sx & 7)) & 7);
+    const int rest = count - head;
+    steps_of_32 = rest / 32;
+    steps_of_8 = rest % 32 / 8;
+    tail = rest % 8;
+  }
+};
+
+// Each source byte's eight pixels go as lanes of `Lanes` (one or two vectors), each lane
+// picking `one` or `zero` by its bit.
 template <unsigned R, typename Lanes>
 [[gnu::always_inline]] inline void mono_source_body(std::uint8_t* d, const std::uint8_t* src, int sx,
-                                                    const std::uint8_t* p, int count, std::uint32_t zero,
+                                                    const std::uint8_t* p, const RowSplit& split, std::uint32_t zero,
                                                     std::uint32_t one) {
   constexpr bool use_p = rop_uses_pattern(R);
   constexpr int lanes = sizeof(Lanes) / 4;
@@ -42,11 +56,10 @@ template <unsigned R, typename Lanes>
     std::memcpy(d + static_cast<std::size_t>(i) * 4, &dw, 4);
   };
   int i = 0;
-  for (; i < count && ((sx + i) & 7) != 0; ++i) pixel_at(i);
+  for (; i < split.head; ++i) pixel_at(i);
   const Lanes zeros = Lanes{} + zero, diffs = Lanes{} + (zero ^ one);
   const std::uint8_t* byte = src + ((sx + i) >> 3);
-  // Four source bytes to a step while there are, then one.
-  for (; i + 32 <= count; i += 32, byte += 4) {
+  for (int step = 0; step < split.steps_of_32; ++step, i += 32, byte += 4) {
     std::uint32_t four;
     std::memcpy(&four, byte, 4);
     if constexpr (std::endian::native == std::endian::big) four = __builtin_bswap32(four);
@@ -55,21 +68,23 @@ template <unsigned R, typename Lanes>
       apply_lanes<R, Lanes>(d, p, static_cast<std::size_t>(i + part * lanes) * 4,
                             zeros ^ (diffs & bit_lanes_of_four<Lanes>(four, part)));
   }
-  for (; i + 8 <= count; i += 8, ++byte) {
+  for (int step = 0; step < split.steps_of_8; ++step, i += 8, ++byte) {
 #pragma GCC unroll 2
     for (int part = 0; part < 8 / lanes; ++part)
       apply_lanes<R, Lanes>(d, p, static_cast<std::size_t>(i + part * lanes) * 4,
                             zeros ^ (diffs & bit_lanes<Lanes>(*byte, part)));
   }
-  for (; i < count; ++i) pixel_at(i);
+  for (const int end = i + split.tail; i < end; ++i) pixel_at(i);
 }
 
 template <unsigned R, typename Lanes>
 [[gnu::always_inline]] inline void mono_source_block(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* src,
                                                      std::ptrdiff_t src_step, int sx, const std::uint8_t* p, int count,
                                                      int rows, std::uint32_t zero, std::uint32_t one) {
+  if (count <= 0) return;
+  const RowSplit split(sx, count);
   for (; rows > 0; --rows) {
-    mono_source_body<R, Lanes>(d, src, sx, p, count, zero, one);
+    mono_source_body<R, Lanes>(d, src, sx, p, split, zero, one);
     if (rows == 1) break;  // the pointers move only between rows
     d += d_step;
     src += src_step;
