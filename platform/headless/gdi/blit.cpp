@@ -301,9 +301,9 @@ void plain_copy(Surface& ds, const RECT& clip, long long x, long long y, long lo
     std::memcpy(ds.row(dy + first), ss.row(src_y + first), bytes * static_cast<std::size_t>(rows));
     return;
   }
-  for (int r = 0; r < rows; ++r)
-    std::memcpy(ds.row(dy + r) + static_cast<std::size_t>(dx) * size,
-                ss.row(src_y + r) + static_cast<std::size_t>(src_x) * size, bytes);
+  std::uint8_t* const to = ds.row(dy) + static_cast<std::size_t>(dx) * size;
+  const std::uint8_t* const from = ss.row(src_y) + static_cast<std::size_t>(src_x) * size;
+  for (int r = 0; r < rows; ++r) std::memcpy(to + r * ds.stride, from + r * ss.stride, bytes);
 }
 
 // The rectangles a blit may draw into: nearly always one, held without an allocation; a clip
@@ -665,7 +665,7 @@ void execute(Job& job) {
 
 // Prepares under the platform lock; draws after letting `lock` go, or under the lock the
 // caller holds when there is none to let go (the platform's own shapes).
-bool run(const Blit& b, std::unique_lock<std::recursive_mutex>* lock = nullptr) {
+bool run(const Blit& b, std::unique_lock<PlatformLock>* lock = nullptr) {
   Job job;
   const Prepared prepared = prepare(b, job);
   if (lock) lock->unlock();

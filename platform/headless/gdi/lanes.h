@@ -15,6 +15,7 @@ using Block32 = std::uint64_t __attribute__((vector_size(32)));
 // The same widths as four or eight 32-bit pixels.
 using Pixels4 = std::uint32_t __attribute__((vector_size(16)));
 using Pixels8 = std::uint32_t __attribute__((vector_size(32)));
+using SignedPixels8 = std::int32_t __attribute__((vector_size(32)));
 
 // Of the eight pixels a monochrome byte holds, the lane masks of those that fill `Lanes` number
 // `part` (0 and 1 for four lanes, 0 for eight): all ones where the pixel's bit is 1. The first
@@ -39,6 +40,28 @@ template <typename Lanes>
     bits[k] = 1u << ((pixel & ~7) + 7 - (pixel & 7));
   }
   return (Lanes)(((Lanes{} + four) & bits) == bits);
+}
+
+// The colours of the pixels that `bit_lanes_of_four` (or, for `single_byte`, `bit_lanes` of the
+// byte) spreads: `ones` in the lanes whose bit is 1, `zeros` elsewhere. On eight lanes (AVX2)
+// each lane's bit is shifted to the top, whose sign picks the colour: one variable shift and
+// one blend. Four lanes (SSE2, which has neither) mask, compare and merge.
+template <typename Lanes, bool single_byte = false>
+[[gnu::always_inline]] inline Lanes colours_of_bits(std::uint32_t bits, int part, Lanes zeros, Lanes ones) {
+  if constexpr (sizeof(Lanes) == 32) {
+    constexpr int count = 8;
+    Lanes shifts{};
+    for (int k = 0; k < count; ++k) {
+      const int pixel = part * count + k;
+      const int bit = single_byte ? 7 - pixel : (pixel & ~7) + 7 - (pixel & 7);
+      shifts[k] = static_cast<std::uint32_t>(31 - bit);
+    }
+    const auto top = (SignedPixels8)((Lanes{} + bits) << shifts);
+    return top < 0 ? ones : zeros;
+  } else {
+    const Lanes mask = single_byte ? bit_lanes<Lanes>(bits, part) : bit_lanes_of_four<Lanes>(bits, part);
+    return zeros ^ ((zeros ^ ones) & mask);
+  }
 }
 
 }  // namespace veneer::headless::gdi::raster

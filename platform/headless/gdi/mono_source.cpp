@@ -57,7 +57,7 @@ template <unsigned R, typename Lanes>
   };
   int i = 0;
   for (; i < split.head; ++i) pixel_at(i);
-  const Lanes zeros = Lanes{} + zero, diffs = Lanes{} + (zero ^ one);
+  const Lanes zeros = Lanes{} + zero, ones = Lanes{} + one;
   const std::uint8_t* byte = src + ((sx + i) >> 3);
   for (int step = 0; step < split.steps_of_32; ++step, i += 32, byte += 4) {
     std::uint32_t four;
@@ -66,13 +66,13 @@ template <unsigned R, typename Lanes>
 #pragma GCC unroll 8
     for (int part = 0; part < 32 / lanes; ++part)
       apply_lanes<R, Lanes>(d, p, static_cast<std::size_t>(i + part * lanes) * 4,
-                            zeros ^ (diffs & bit_lanes_of_four<Lanes>(four, part)));
+                            colours_of_bits<Lanes>(four, part, zeros, ones));
   }
   for (int step = 0; step < split.steps_of_8; ++step, i += 8, ++byte) {
 #pragma GCC unroll 2
     for (int part = 0; part < 8 / lanes; ++part)
       apply_lanes<R, Lanes>(d, p, static_cast<std::size_t>(i + part * lanes) * 4,
-                            zeros ^ (diffs & bit_lanes<Lanes>(*byte, part)));
+                            colours_of_bits<Lanes, true>(*byte, part, zeros, ones));
   }
   for (const int end = i + split.tail; i < end; ++i) pixel_at(i);
 }

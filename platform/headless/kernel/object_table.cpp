@@ -62,7 +62,12 @@ struct Table {
   std::array<std::size_t, kind_count> live{};
   std::array<std::size_t, kind_count> created{};
   std::array<unsigned, kind_count> fail_at{};  // 0: no fault pending
+  // GDI objects held per process. Creations and deletions come in runs from one process, so
+  // the last process looked up is kept with the address of its count (a node of the map, which
+  // stays where it is until its entry is erased).
   std::unordered_map<DWORD, std::size_t> gdi_per_process;
+  DWORD last_process = 0;
+  std::size_t* last_process_count = nullptr;
   // Faultable calls made, and pending faults, by function: the listed functions counted by
   // their place in the list (every blit and selection asks), any other name by name.
   std::array<std::size_t, std::size(faultable_functions)> listed_calls{};
@@ -82,9 +87,38 @@ int faultable_index(const char* function) {
   return -1;
 }
 
-Table& table() {
+// Every handle's lookup starts here: inlined, it costs a test of the guard and a load.
+[[gnu::always_inline]] inline Table& table() {
   static Table* t = new Table;  // never destroyed: objects may be released during exit
   return *t;
+}
+
+// The count of GDI objects of a process; null when it holds none.
+std::size_t* gdi_count_of(Table& t, DWORD process) {
+  if (t.last_process_count && t.last_process == process) return t.last_process_count;
+  auto it = t.gdi_per_process.find(process);
+  if (it == t.gdi_per_process.end()) return nullptr;
+  t.last_process = process;
+  t.last_process_count = &it->second;
+  return t.last_process_count;
+}
+
+void add_gdi_object(Table& t, DWORD process) {
+  if (std::size_t* count = gdi_count_of(t, process)) {
+    ++*count;
+    return;
+  }
+  std::size_t& count = t.gdi_per_process[process];
+  count = 1;
+  t.last_process = process;
+  t.last_process_count = &count;
+}
+
+void remove_gdi_object(Table& t, DWORD process) {
+  std::size_t* count = gdi_count_of(t, process);
+  if (!count || --*count != 0) return;
+  if (t.last_process_count == count) t.last_process_count = nullptr;
+  t.gdi_per_process.erase(process);
 }
 
 void* encode(std::uintptr_t slot, std::uintptr_t generation) {
@@ -98,7 +132,8 @@ bool is_gdi_kind(ObjectKind kind);
 // works). Kernel handles get no such reading: junk in their upper half makes them invalid.
 bool reads_low_half_only(ObjectKind kind) { return is_gdi_kind(kind) || kind == ObjectKind::Window; }
 
-Slot* decode(const void* handle) {
+// Inlined into every lookup: it is the platform's most frequent call.
+[[gnu::always_inline]] inline Slot* decode(const void* handle) {
   auto value = reinterpret_cast<std::uintptr_t>(handle);
   std::uintptr_t upper = 0;
   if constexpr (sizeof(std::uintptr_t) > 4) {
@@ -134,8 +169,8 @@ bool is_gdi_kind(ObjectKind kind) {
 
 }  // namespace
 
-std::recursive_mutex& platform_lock() {
-  static std::recursive_mutex* m = new std::recursive_mutex;
+PlatformLock& platform_lock() {
+  static PlatformLock* m = new PlatformLock;
   return *m;
 }
 
@@ -146,8 +181,8 @@ bool creation_allowed(ObjectKind kind) {
   ++t.created[k];
   if (t.fail_at[k] != 0 && --t.fail_at[k] == 0) return false;
   if (is_gdi_kind(kind)) {
-    auto it = t.gdi_per_process.find(current_identity().process_id);
-    if (it != t.gdi_per_process.end() && it->second >= gdi_quota_per_process) return false;
+    const std::size_t* held = gdi_count_of(t, current_identity().process_id);
+    if (held && *held >= gdi_quota_per_process) return false;
   }
   return true;
 }
@@ -192,7 +227,7 @@ void* insert_object(std::unique_ptr<Object> object) {
     ++t.live[static_cast<int>(object->kind)];
     if (is_gdi_kind(object->kind)) {
       object->owner = current_identity().process_id;
-      ++t.gdi_per_process[object->owner];
+      add_gdi_object(t, object->owner);
     }
   }
   s.object = std::move(object);
@@ -232,10 +267,7 @@ bool erase_object(const void* handle, ObjectKind kind) {
     if (!s || s->object->kind != kind || s->object->permanent) return false;
     auto& t = table();
     --t.live[static_cast<int>(kind)];
-    if (is_gdi_kind(kind)) {
-      auto it = t.gdi_per_process.find(s->object->owner);
-      if (it != t.gdi_per_process.end() && --it->second == 0) t.gdi_per_process.erase(it);
-    }
+    if (is_gdi_kind(kind)) remove_gdi_object(t, s->object->owner);
     doomed = std::move(s->object);
     ++s->generation;
     if ((s->generation & generation_mask) == 0) s->generation = 1;
@@ -307,9 +339,8 @@ void reset_creation_counts() {
 
 std::size_t gdi_objects_of_process(DWORD process_id) {
   std::lock_guard lock(platform_lock());
-  auto& m = table().gdi_per_process;
-  auto it = m.find(process_id);
-  return it == m.end() ? 0 : it->second;
+  const std::size_t* held = gdi_count_of(table(), process_id);
+  return held ? *held : 0;
 }
 
 LiveCounts live_counts() {

@@ -3,8 +3,10 @@
 // handles (of deleted objects) and made-up handles are rejected instead of reused.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include <veneer/headless/testing.h>
 #include <veneer/headless/types.h>
@@ -27,9 +29,48 @@ struct Object {
 // count, stock objects do not. The creation that would exceed it fails.
 constexpr std::size_t gdi_quota_per_process = 10000;
 
-// One lock guards the whole platform state; calls are short and the platform is not a
-// throughput engine for many threads.
-std::recursive_mutex& platform_lock();
+// The lock of the platform's state, which a thread that holds it may take again (calls that
+// call each other). Only the thread that holds the mutex ever finds its own id in `owner_`, so
+// a thread that does takes the lock again by counting alone; any other thread waits on the
+// mutex. `depth_` is touched only by the holder.
+class PlatformLock {
+ public:
+  void lock() {
+    const std::thread::id me = std::this_thread::get_id();
+    if (owner_.load(std::memory_order_relaxed) == me) {
+      ++depth_;
+      return;
+    }
+    mutex_.lock();
+    owner_.store(me, std::memory_order_relaxed);
+    depth_ = 1;
+  }
+  bool try_lock() {
+    const std::thread::id me = std::this_thread::get_id();
+    if (owner_.load(std::memory_order_relaxed) == me) {
+      ++depth_;
+      return true;
+    }
+    if (!mutex_.try_lock()) return false;
+    owner_.store(me, std::memory_order_relaxed);
+    depth_ = 1;
+    return true;
+  }
+  void unlock() {
+    if (--depth_ != 0) return;
+    owner_.store(std::thread::id(), std::memory_order_relaxed);
+    mutex_.unlock();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::atomic<std::thread::id> owner_{};
+  unsigned depth_ = 0;
+};
+
+// One lock guards the whole platform state; calls are short, and the pixel work of blits is
+// done outside it.
+PlatformLock& platform_lock();
 
 // Asks the fault hook, and for GDI kinds the calling process's quota, whether the next
 // creation of the kind may go ahead, and counts it.
