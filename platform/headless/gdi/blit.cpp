@@ -368,7 +368,7 @@ class RowBuffer {
  public:
   explicit RowBuffer(std::size_t n) {
     if (n > sizeof local_) heap_.resize(n);
-    std::memset(data(), 0, n);
+    if (n != 0) std::memset(data(), 0, n);
   }
   RowBuffer(const RowBuffer&) = delete;
   RowBuffer& operator=(const RowBuffer&) = delete;

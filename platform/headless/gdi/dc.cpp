@@ -207,11 +207,12 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
   std::lock_guard lock(platform_lock());
   if (!call_allowed_held("SelectObject")) return nullptr;
   // The context keeps and compares the handles as they were issued.
-  dc = static_cast<HDC>(canonical_handle_held(dc));
-  object = canonical_handle_held(object);
-  DeviceContext* c = find_context(dc);
-  Object* o = find_any_object_held(object);
-  if (!c || !o) return nullptr;
+  void* dc_handle = dc;
+  Object* dc_object = find_canonical_held(dc_handle);
+  dc = static_cast<HDC>(dc_handle);
+  Object* o = find_canonical_held(object);
+  if (!dc_object || dc_object->kind != ObjectKind::DeviceContext || !o) return nullptr;
+  auto* c = static_cast<DeviceContext*>(dc_object);
   switch (o->kind) {
     case ObjectKind::Bitmap: {
       auto* b = static_cast<BitmapObject*>(o);

@@ -244,6 +244,13 @@ void* canonical_handle_held(const void* handle) {
   return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(handle) & 0xffffffffu);
 }
 
+Object* find_canonical_held(void*& handle) {
+  Slot* s = decode(handle);
+  if (!s) return nullptr;
+  handle = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(handle) & 0xffffffffu);
+  return s->object.get();
+}
+
 Object* find_any_object(const void* handle) {
   std::lock_guard lock(platform_lock());
   return find_any_object_held(handle);

@@ -104,6 +104,9 @@ T* find(const void* handle) {
 // several handles, or the same one more than once, takes the lock once).
 Object* find_any_object_held(const void* handle);
 void* canonical_handle_held(const void* handle);
+// Both at once: the object behind `handle` (or null), and `handle` made canonical when there
+// is one.
+Object* find_canonical_held(void*& handle);
 
 template <typename T>
 T* find_held(const void* handle) {
