@@ -87,6 +87,16 @@ int faultable_index(const char* function) {
   return -1;
 }
 
+// The slots as a lookup reads them: where the table's slots lie and how many there are. Only
+// insert_object adds slots (they never go), and it refreshes this view under the lock that
+// every lookup holds; being plain data set to zero before any code runs, the view needs no
+// guard, and a lookup reaches a slot in two loads.
+struct SlotView {
+  Slot* first = nullptr;
+  std::size_t count = 0;
+};
+constinit SlotView slot_view;
+
 // Every handle's lookup starts here: inlined, it costs a test of the guard and a load.
 [[gnu::always_inline]] inline Table& table() {
   static Table* t = new Table;  // never destroyed: objects may be released during exit
@@ -145,9 +155,8 @@ bool reads_low_half_only(ObjectKind kind) { return is_gdi_kind(kind) || kind == 
   std::uintptr_t slot = value & max_slots;
   std::uintptr_t generation = value >> slot_bits;
   if (slot == 0 || generation > generation_mask) return nullptr;
-  auto& slots = table().slots;
-  if (slot > slots.size()) return nullptr;
-  Slot& s = slots[slot - 1];
+  if (slot > slot_view.count) return nullptr;
+  Slot& s = slot_view.first[slot - 1];
   if (!s.object || (s.generation & generation_mask) != generation) return nullptr;
   if (upper != 0 && !reads_low_half_only(s.object->kind)) return nullptr;
   return &s;
@@ -181,7 +190,7 @@ bool creation_allowed(ObjectKind kind) {
   ++t.created[k];
   if (t.fail_at[k] != 0 && --t.fail_at[k] == 0) return false;
   if (is_gdi_kind(kind)) {
-    const std::size_t* held = gdi_count_of(t, current_identity().process_id);
+    const std::size_t* held = gdi_count_of(t, current_process_id());
     if (held && *held >= gdi_quota_per_process) return false;
   }
   return true;
@@ -221,12 +230,13 @@ void* insert_object(std::unique_ptr<Object> object) {
     if (t.slots.size() >= max_slots) return nullptr;
     t.slots.emplace_back();
     index = t.slots.size() - 1;
+    slot_view = SlotView{t.slots.data(), t.slots.size()};
   }
   Slot& s = t.slots[index];
   if (!object->permanent) {
     ++t.live[static_cast<int>(object->kind)];
     if (is_gdi_kind(object->kind)) {
-      object->owner = current_identity().process_id;
+      object->owner = current_process_id();
       add_gdi_object(t, object->owner);
     }
   }

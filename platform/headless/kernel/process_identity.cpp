@@ -87,6 +87,8 @@ Identity current_identity() {
   return Identity{real_process_id(), real_thread_id()};
 }
 
+DWORD current_process_id() { return acting_set ? acting.process_id : real_process_id(); }
+
 IdentityScope::IdentityScope(Identity identity) : previous_(acting), had_previous_(acting_set) {
   acting = identity;
   acting_set = true;
@@ -180,7 +182,7 @@ using namespace veneer::headless;
 
 extern "C" {
 
-DWORD WINAPI GetCurrentProcessId() { return current_identity().process_id; }
+DWORD WINAPI GetCurrentProcessId() { return current_process_id(); }
 DWORD WINAPI GetCurrentThreadId() { return current_identity().thread_id; }
 HANDLE WINAPI GetCurrentProcess() { return INVALID_HANDLE_VALUE; }
 

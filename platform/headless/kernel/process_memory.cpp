@@ -118,7 +118,7 @@ SIZE_T copy_pages(DWORD process_id, std::uintptr_t address, unsigned char* local
 // What a 32-bit caller can name of a block at address: the part below 4 GiB (none when the
 // block starts there); everyone else names all of it.
 SIZE_T reachable_size(std::uintptr_t address, SIZE_T size) {
-  if (!is_32_bit_process(current_identity().process_id)) return size;
+  if (!is_32_bit_process(current_process_id())) return size;
   constexpr unsigned long long limit = 1ULL << 32;
   if (address >= limit) return 0;
   return static_cast<SIZE_T>(std::min<unsigned long long>(size, limit - address));
@@ -214,7 +214,7 @@ LPVOID WINAPI VirtualAllocEx(HANDLE process, LPVOID address, SIZE_T size, DWORD 
     return nullptr;
   }
   // A 32-bit caller gets an address its pointers can hold, in whichever process it allocates.
-  const bool low = is_32_bit_process(current_identity().process_id);
+  const bool low = is_32_bit_process(current_process_id());
   int flags = MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE;
 #ifdef MAP_32BIT
   if (low) flags |= MAP_32BIT;

@@ -23,6 +23,8 @@ DWORD real_process_id();
 DWORD real_thread_id();
 // The identity the calling thread acts under: its own, or the one an IdentityScope set.
 Identity current_identity();
+// Its process alone, for the many calls that need no thread.
+DWORD current_process_id();
 
 // Runs the calling thread as another process's thread until the scope ends (nested scopes
 // restore the outer identity).

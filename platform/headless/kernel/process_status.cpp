@@ -63,7 +63,7 @@ SIZE_T peak_resident() {
 }  // namespace
 
 DWORD process_of_handle(HANDLE process) {
-  if (process == INVALID_HANDLE_VALUE) return current_identity().process_id;
+  if (process == INVALID_HANDLE_VALUE) return current_process_id();
   auto* o = find<ProcessObject>(process);
   return o ? o->process_id : 0;
 }

@@ -94,7 +94,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* window_class) {
     return 0;
   }
   desktop();  // the platform's classes come first
-  return add_class(*window_class, current_identity().process_id);
+  return add_class(*window_class, current_process_id());
 }
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* window_class) {
@@ -119,7 +119,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* window_class) {
 
 BOOL WINAPI UnregisterClassA(LPCSTR class_name, HINSTANCE) {
   std::lock_guard lock(platform_lock());
-  DWORD pid = current_identity().process_id;
+  DWORD pid = current_process_id();
   for (auto it = classes().begin(); it != classes().end(); ++it) {
     bool match = is_atom(class_name) ? it->atom == static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(class_name))
                                      : class_names_match(it->name, class_name);

@@ -127,7 +127,7 @@ Window* checked_window(HWND window) {
 
 bool is_top_level(const Window& w) { return w.parent == desktop().desktop_window; }
 
-DWORD message_sender_process() { return in_message ? sender_process : current_identity().process_id; }
+DWORD message_sender_process() { return in_message ? sender_process : current_process_id(); }
 
 LRESULT send_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   Window* w = window_of(window);
@@ -136,7 +136,7 @@ LRESULT send_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   Identity owner{w->process_id, w->thread_id};
   DWORD saved_sender = sender_process;
   bool saved_in = in_message;
-  sender_process = current_identity().process_id;
+  sender_process = current_process_id();
   in_message = true;
   LRESULT result;
   {
@@ -420,7 +420,7 @@ int WINAPI GetWindowTextA(HWND window, LPSTR text, int size) {
   std::lock_guard lock(platform_lock());
   Window* w = checked_window(window);
   if (!w || !text || size <= 0) return 0;
-  if (w->process_id == current_identity().process_id)
+  if (w->process_id == current_process_id())
     return static_cast<int>(
         send_message(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(text)));
   // Another process's window: its text is read without a message, as Win32 does.

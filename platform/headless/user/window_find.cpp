@@ -46,7 +46,7 @@ HWND WINAPI FindWindowExA(HWND parent, HWND child_after, LPCSTR class_name, LPCS
     Window* c = window_of(list[i]);
     if (c && !c->destroying && matches(*c, class_name, window_name)) return list[i];
   }
-  if (class_name && !is_atom(class_name) && !find_class(class_name, current_identity().process_id)) {
+  if (class_name && !is_atom(class_name) && !find_class(class_name, current_process_id())) {
     // No process registered such a class: say so, as Win32 does.
     bool anywhere = false;
     for (HWND h : window_of(d.desktop_window)->children) {
