@@ -491,6 +491,9 @@ void draw_from_source(const Job& job, RopRows op, const std::uint8_t* pattern) {
       F == PixelFormat::Bgrx32 && !copy && !merge_rows && source.identity() && job.src->format == PixelFormat::Mono;
   const std::size_t source_offset =
       F == PixelFormat::Mono ? static_cast<std::size_t>(sx >> 3) : static_cast<std::size_t>(sx) * pixel_bytes(F);
+  // Where the first destination pixel lies in its row.
+  const std::size_t dest_offset =
+      F == PixelFormat::Mono ? static_cast<std::size_t>(x0 >> 3) : static_cast<std::size_t>(x0) * pixel_bytes(F);
   RowBuffer row_buf(straight || in_place || direct || mono_direct ? 0 : span + 8), acc_buf(merge_rows ? span + 8 : 0);
   // Rows taken in order go to the row functions as one block.
   const bool rows_in_order = rows.kind == AxisMap::Kind::Offset;
@@ -501,26 +504,21 @@ void draw_from_source(const Job& job, RopRows op, const std::uint8_t* pattern) {
     if (rows_in_order) {
       const RowBlock block =
           folded(count, rows.count(), job.dst->stride, F, job.src->stride, PixelFormat::Mono, pattern);
-      return mono_op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * 4, job.dst->stride,
-                     job.src->row(rows.pick(0)), job.src->stride, mono_sx, pattern, block.count, block.rows, zero, one);
+      return mono_op(job.dst->row(rows.first) + dest_offset, job.dst->stride, job.src->row(rows.pick(0)),
+                     job.src->stride, mono_sx, pattern, block.count, block.rows, zero, one);
     }
     for (int r = 0; r < rows.count(); ++r)
-      mono_op(job.dst->row(rows.first + r) + static_cast<std::size_t>(x0) * 4, 0, job.src->row(rows.pick(r)), 0,
-              mono_sx, pattern, count, 1, zero, one);
+      mono_op(job.dst->row(rows.first + r) + dest_offset, 0, job.src->row(rows.pick(r)), 0, mono_sx, pattern, count, 1,
+              zero, one);
     return;
   }
   if (F != PixelFormat::Mono && direct && rows_in_order) {
     const RowBlock block = folded(count, rows.count(), job.dst->stride, F, job.src->stride, F, pattern);
-    return op(job.dst->row(rows.first) + static_cast<std::size_t>(x0) * pixel_bytes(F), job.dst->stride,
-              job.src->row(rows.pick(0)) + source_offset, job.src->stride, pattern, span_bytes(F, 0, block.count),
-              block.rows);
+    return op(job.dst->row(rows.first) + dest_offset, job.dst->stride, job.src->row(rows.pick(0)) + source_offset,
+              job.src->stride, pattern, span_bytes(F, 0, block.count), block.rows);
   }
   if (in_place && !straight && source.identity() && rows_in_order)
-    return source.into_rows(
-        rows.pick(0), rows.count(),
-        job.dst->row(rows.first) + (F == PixelFormat::Mono ? static_cast<std::size_t>(x0 >> 3)
-                                                           : static_cast<std::size_t>(x0) * pixel_bytes(F)),
-        job.dst->stride, bit);
+    return source.into_rows(rows.pick(0), rows.count(), job.dst->row(rows.first) + dest_offset, job.dst->stride, bit);
   for (int r = 0; r < rows.count(); ++r) {
     std::uint8_t* drow = job.dst->row(rows.first + r);
     if (straight) {
@@ -528,14 +526,11 @@ void draw_from_source(const Job& job, RopRows op, const std::uint8_t* pattern) {
       if constexpr (F == PixelFormat::Mono)
         copy_bits(drow, x0, srow, sx, count);
       else
-        std::memcpy(drow + static_cast<std::size_t>(x0) * pixel_bytes(F), srow + source_offset, span);
+        std::memcpy(drow + dest_offset, srow + source_offset, span);
       continue;
     }
     if (in_place) {
-      source.into(rows.pick(r),
-                  drow + (F == PixelFormat::Mono ? static_cast<std::size_t>(x0 >> 3)
-                                                 : static_cast<std::size_t>(x0) * pixel_bytes(F)),
-                  bit);
+      source.into(rows.pick(r), drow + dest_offset, bit);
       continue;
     }
     if (direct) {

@@ -228,12 +228,9 @@ VENEER_WIDE_TARGET void wide_thirty_two_to_mono(const std::uint8_t* src, std::pt
                                                 std::uint8_t* out, std::ptrdiff_t out_step, int out_bit, int rows,
                                                 const ConversionColors& colors) {
   if (count <= 0) return;
-  for (; rows > 0; --rows) {
-    colour_to_mono_body<PixelFormat::Bgrx32, true>(src, sx, count, out, out_bit, colors.source_background);
-    if (rows == 1) break;  // the pointers move only between rows
-    src += src_step;
-    out += out_step;
-  }
+  for_each_row(out, out_step, src, src_step, rows, [&](std::uint8_t* o, const std::uint8_t* s) {
+    colour_to_mono_body<PixelFormat::Bgrx32, true>(s, sx, count, o, out_bit, colors.source_background);
+  });
 }
 #endif
 
@@ -274,12 +271,9 @@ template <PixelFormat From, PixelFormat To>
 template <PixelFormat From, PixelFormat To>
 void convert_rows(const std::uint8_t* src, std::ptrdiff_t src_step, int sx, int count, std::uint8_t* out,
                   std::ptrdiff_t out_step, int out_bit, int rows, const ConversionColors& colors) {
-  for (; rows > 0; --rows) {
-    convert_span<From, To>(src, sx, count, out, out_bit, colors);
-    if (rows == 1) break;  // the pointers move only between rows
-    src += src_step;
-    out += out_step;
-  }
+  for_each_row(out, out_step, src, src_step, rows, [&](std::uint8_t* o, const std::uint8_t* s) {
+    convert_span<From, To>(s, sx, count, o, out_bit, colors);
+  });
 }
 
 template <PixelFormat From>

@@ -72,7 +72,7 @@ template <unsigned R, typename Lanes>
 #pragma GCC unroll 2
     for (int part = 0; part < 8 / lanes; ++part)
       apply_lanes<R, Lanes>(d, p, static_cast<std::size_t>(i + part * lanes) * 4,
-                            colours_of_bits<Lanes, true>(*byte, part, zeros, ones));
+                            colours_of_bits<Lanes>(*byte, part, zeros, ones));
   }
   for (const int end = i + split.tail; i < end; ++i) pixel_at(i);
 }
@@ -83,12 +83,9 @@ template <unsigned R, typename Lanes>
                                                      int rows, std::uint32_t zero, std::uint32_t one) {
   if (count <= 0) return;
   const RowSplit split(sx, count);
-  for (; rows > 0; --rows) {
-    mono_source_body<R, Lanes>(d, src, sx, p, split, zero, one);
-    if (rows == 1) break;  // the pointers move only between rows
-    d += d_step;
-    src += src_step;
-  }
+  for_each_row(d, d_step, src, src_step, rows, [&](std::uint8_t* dr, const std::uint8_t* sr) {
+    mono_source_body<R, Lanes>(dr, sr, sx, p, split, zero, one);
+  });
 }
 
 template <unsigned R>

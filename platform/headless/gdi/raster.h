@@ -97,6 +97,20 @@ SpanConversion span_conversion(PixelFormat from, PixelFormat to);
 // leaving the other bits of dst's first and last bytes alone.
 void copy_bits(std::uint8_t* dst, int dst_bit, const std::uint8_t* src, int src_bit, int count);
 
+// Runs `row(d, s)` over a block of `rows` rows whose destination and source rows lie d_step and
+// s_step bytes apart. The pointers move only between rows: past the last row they would leave
+// their surfaces. A source that is not read may be null, with a step of 0.
+template <typename D, typename S, typename Row>
+[[gnu::always_inline]] inline void for_each_row(D* d, std::ptrdiff_t d_step, S* s, std::ptrdiff_t s_step, int rows,
+                                                Row&& row) {
+  for (; rows > 0; --rows) {
+    row(d, s);
+    if (rows == 1) break;
+    d += d_step;
+    s += s_step;
+  }
+}
+
 // A ternary raster operation over `rows` rows of n bytes: d = op(p, s, d) bitwise, byte by
 // byte, which is exact for every pixel format because the operations are bitwise. Each row
 // starts d_step bytes after the one before it, and its source s_step bytes after the last

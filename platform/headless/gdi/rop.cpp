@@ -66,13 +66,9 @@ template <unsigned R, typename Wide>
 template <unsigned R, typename Wide>
 [[gnu::always_inline]] inline void rop_block(std::uint8_t* d, std::ptrdiff_t d_step, const std::uint8_t* s,
                                              std::ptrdiff_t s_step, const std::uint8_t* p, std::size_t n, int rows) {
-  // The pointers move only between rows: past the last one they would leave the surface.
-  for (; rows > 0; --rows) {
-    rop_body<R, Wide>(d, s, p, n);
-    if (rows == 1) break;
-    d += d_step;
-    if constexpr (rop_uses_source(R)) s += s_step;
-  }
+  // The source may be null when the operation does not read it: it then stays where it is.
+  for_each_row(d, d_step, s, rop_uses_source(R) ? s_step : 0, rows,
+               [&](std::uint8_t* dr, const std::uint8_t* sr) { rop_body<R, Wide>(dr, sr, p, n); });
 }
 
 template <unsigned R>

@@ -97,8 +97,7 @@ struct SlotView {
 };
 constinit SlotView slot_view;
 
-// Every handle's lookup starts here: inlined, it costs a test of the guard and a load.
-[[gnu::always_inline]] inline Table& table() {
+Table& table() {
   static Table* t = new Table;  // never destroyed: objects may be released during exit
   return *t;
 }
@@ -141,6 +140,11 @@ bool is_gdi_kind(ObjectKind kind);
 // one (code that kept a handle in a 32-bit integer and widened it with junk or a sign still
 // works). Kernel handles get no such reading: junk in their upper half makes them invalid.
 bool reads_low_half_only(ObjectKind kind) { return is_gdi_kind(kind) || kind == ObjectKind::Window; }
+
+// A live handle as it was issued: its low 32 bits (decode has checked the rest).
+void* as_issued(const void* handle) {
+  return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(handle) & 0xffffffffu);
+}
 
 // Inlined into every lookup: it is the platform's most frequent call.
 [[gnu::always_inline]] inline Slot* decode(const void* handle) {
@@ -251,13 +255,13 @@ Object* find_any_object_held(const void* handle) {
 
 void* canonical_handle_held(const void* handle) {
   if (!decode(handle)) return const_cast<void*>(handle);
-  return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(handle) & 0xffffffffu);
+  return as_issued(handle);
 }
 
 Object* find_canonical_held(void*& handle) {
   Slot* s = decode(handle);
   if (!s) return nullptr;
-  handle = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(handle) & 0xffffffffu);
+  handle = as_issued(handle);
   return s->object.get();
 }
 

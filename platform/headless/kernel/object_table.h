@@ -36,24 +36,14 @@ constexpr std::size_t gdi_quota_per_process = 10000;
 class PlatformLock {
  public:
   void lock() {
-    const std::thread::id me = std::this_thread::get_id();
-    if (owner_.load(std::memory_order_relaxed) == me) {
-      ++depth_;
-      return;
-    }
+    if (taken_again()) return;
     mutex_.lock();
-    owner_.store(me, std::memory_order_relaxed);
-    depth_ = 1;
+    own();
   }
   bool try_lock() {
-    const std::thread::id me = std::this_thread::get_id();
-    if (owner_.load(std::memory_order_relaxed) == me) {
-      ++depth_;
-      return true;
-    }
+    if (taken_again()) return true;
     if (!mutex_.try_lock()) return false;
-    owner_.store(me, std::memory_order_relaxed);
-    depth_ = 1;
+    own();
     return true;
   }
   void unlock() {
@@ -63,6 +53,18 @@ class PlatformLock {
   }
 
  private:
+  // Counts one more taking when the calling thread holds the lock already.
+  bool taken_again() {
+    if (owner_.load(std::memory_order_relaxed) != std::this_thread::get_id()) return false;
+    ++depth_;
+    return true;
+  }
+  // Marks the calling thread, which has just locked the mutex, as the holder.
+  void own() {
+    owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    depth_ = 1;
+  }
+
   std::mutex mutex_;
   std::atomic<std::thread::id> owner_{};
   unsigned depth_ = 0;
