@@ -172,8 +172,9 @@ TEST(BenchWorkloads, EveryWorkloadRunsAndReleasesWhatItMade) {
 // and must be able to fail.
 TEST(BenchComparisons, EveryFloorAndPeerDrawsWhatTheLibraryDraws) {
   LeakGuard guard;
-  std::vector<std::string> expected = {"trans_64_five_blits", "plain_gray_1920x1080", "plain_trans_64", "plain_three_slice_800x30",
-                                       "plain_region_holes_1024x768", "plain_region_rounded_1024x768"};
+  std::vector<std::string> expected = {
+      "trans_64_five_blits",      "plain_gray_1920x1080",        "plain_trans_64",
+      "plain_three_slice_800x30", "plain_region_holes_1024x768", "plain_region_rounded_1024x768"};
 #ifdef VENEER_BENCH_OPENCV
   expected.insert(expected.end(), {"opencv_gray_1920x1080", "opencv_trans_64"});
 #endif
