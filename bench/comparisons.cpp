@@ -46,13 +46,7 @@ void whole_source_trans_blit(HDC target, HBITMAP source, int source_x, int sourc
   HGDIOBJ old_image = ::SelectObject(image_dc, image);
 
   ::BitBlt(image_dc, 0, 0, description.bmWidth, description.bmHeight, source_dc, 0, 0, SRCCOPY);
-  ::SetBkColor(image_dc, key);
-  ::BitBlt(mask_dc, 0, 0, w, h, image_dc, source_x, source_y, SRCCOPY);
-  ::SetBkColor(image_dc, RGB(0, 0, 0));
-  ::SetTextColor(image_dc, RGB(255, 255, 255));
-  ::BitBlt(image_dc, source_x, source_y, w, h, mask_dc, 0, 0, SRCAND);
-  ::BitBlt(target, dest.left, dest.top, w, h, mask_dc, 0, 0, SRCAND);
-  ::BitBlt(target, dest.left, dest.top, w, h, image_dc, source_x, source_y, SRCPAINT);
+  keyed_mask_blits(target, dest.left, dest.top, w, h, image_dc, source_x, source_y, mask_dc, key);
 
   ::SelectObject(mask_dc, old_mask);
   ::SelectObject(image_dc, old_image);
@@ -64,6 +58,17 @@ void whole_source_trans_blit(HDC target, HBITMAP source, int source_x, int sourc
   ::DeleteDC(source_dc);
   ::DeleteDC(mask_dc);
   ::DeleteDC(image_dc);
+}
+
+void keyed_mask_blits(HDC target, int dest_x, int dest_y, int w, int h, HDC image, int image_x, int image_y, HDC mask,
+                      COLORREF key) {
+  ::SetBkColor(image, key);
+  ::BitBlt(mask, 0, 0, w, h, image, image_x, image_y, SRCCOPY);
+  ::SetBkColor(image, RGB(0, 0, 0));
+  ::SetTextColor(image, RGB(255, 255, 255));
+  ::BitBlt(image, image_x, image_y, w, h, mask, 0, 0, SRCAND);
+  ::BitBlt(target, dest_x, dest_y, w, h, mask, 0, 0, SRCAND);
+  ::BitBlt(target, dest_x, dest_y, w, h, image, image_x, image_y, SRCPAINT);
 }
 
 }  // namespace veneer::bench

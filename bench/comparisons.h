@@ -17,4 +17,11 @@ HRGN per_pixel_skin_region(HBITMAP bitmap);
 // three memory contexts, the target's colours restored afterwards.
 void whole_source_trans_blit(HDC target, HBITMAP source, int source_x, int source_y, const RECT& dest, COLORREF key);
 
+// The four blits of colour-keyed drawing that follow the colour copy: the mask made from the
+// copy's pixels of the key colour (at image_x, image_y in `image`), the copy's key pixels
+// blackened, the target cleared where the block is opaque and the block ORed in at
+// (dest_x, dest_y). The target's background must be white and its text black.
+void keyed_mask_blits(HDC target, int dest_x, int dest_y, int w, int h, HDC image, int image_x, int image_y, HDC mask,
+                      COLORREF key);
+
 }  // namespace veneer::bench

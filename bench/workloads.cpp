@@ -138,15 +138,9 @@ struct KeyedPasses {
   }
   explicit operator bool() const { return target && skin && image && mask; }
   void draw() {
-    const HDC to = target.dc.m_hDC, block = image.dc.m_hDC, bits = mask.dc.m_hDC;
-    ::BitBlt(block, 0, 0, kSide, kSide, skin.dc.m_hDC, KeyedBlock::kSourceX, KeyedBlock::kSourceY, SRCCOPY);
-    ::SetBkColor(block, kKeyColor);
-    ::BitBlt(bits, 0, 0, kSide, kSide, block, 0, 0, SRCCOPY);
-    ::SetBkColor(block, RGB(0, 0, 0));
-    ::SetTextColor(block, RGB(255, 255, 255));
-    ::BitBlt(block, 0, 0, kSide, kSide, bits, 0, 0, SRCAND);
-    ::BitBlt(to, KeyedBlock::kDestX, KeyedBlock::kDestY, kSide, kSide, bits, 0, 0, SRCAND);
-    ::BitBlt(to, KeyedBlock::kDestX, KeyedBlock::kDestY, kSide, kSide, block, 0, 0, SRCPAINT);
+    ::BitBlt(image.dc.m_hDC, 0, 0, kSide, kSide, skin.dc.m_hDC, KeyedBlock::kSourceX, KeyedBlock::kSourceY, SRCCOPY);
+    keyed_mask_blits(target.dc.m_hDC, KeyedBlock::kDestX, KeyedBlock::kDestY, kSide, kSide, image.dc.m_hDC, 0, 0,
+                     mask.dc.m_hDC, kKeyColor);
   }
   Pixels read() const { return read_pixels(static_cast<HBITMAP>(target.bitmap.m_hObject)); }
 };

@@ -161,8 +161,8 @@ void row_runs(const std::uint32_t* row, int width, std::vector<Run>& runs, std::
     if (edges.size() < needed) edges.resize(std::max(needed, 2 * edges.size()));
     return edges.data();
   };
-  int* edge = room_for(17);
-  bool key = true;  // left of the row counts as key: a row starting with a run starts with an edge
+  int* edge = nullptr;  // set by room_for before each stretch of writes
+  bool key = true;      // left of the row counts as key: a row starting with a run starts with an edge
   int x = 0;
 #if VENEER_SKIN_SSE2
   const __m128i colour_bytes = _mm_set1_epi32(0xFFFFFF);

@@ -102,26 +102,24 @@ Table& table() {
   return *t;
 }
 
-// The count of GDI objects of a process; null when it holds none.
-std::size_t* gdi_count_of(Table& t, DWORD process) {
+// The count of GDI objects of a process. When it holds none: null, or with `make` a new count
+// of 0.
+std::size_t* gdi_count_of(Table& t, DWORD process, bool make = false) {
   if (t.last_process_count && t.last_process == process) return t.last_process_count;
-  auto it = t.gdi_per_process.find(process);
-  if (it == t.gdi_per_process.end()) return nullptr;
+  std::size_t* count = nullptr;
+  if (make) {
+    count = &t.gdi_per_process[process];
+  } else {
+    auto it = t.gdi_per_process.find(process);
+    if (it == t.gdi_per_process.end()) return nullptr;
+    count = &it->second;
+  }
   t.last_process = process;
-  t.last_process_count = &it->second;
-  return t.last_process_count;
+  t.last_process_count = count;
+  return count;
 }
 
-void add_gdi_object(Table& t, DWORD process) {
-  if (std::size_t* count = gdi_count_of(t, process)) {
-    ++*count;
-    return;
-  }
-  std::size_t& count = t.gdi_per_process[process];
-  count = 1;
-  t.last_process = process;
-  t.last_process_count = &count;
-}
+void add_gdi_object(Table& t, DWORD process) { ++*gdi_count_of(t, process, true); }
 
 void remove_gdi_object(Table& t, DWORD process) {
   std::size_t* count = gdi_count_of(t, process);
